@@ -1,0 +1,17 @@
+// Power method for the spectral radius, in complex arithmetic.
+#pragma once
+
+#include <cstdint>
+
+#include "condition/norms.h"
+
+namespace parvela {
+
+// Tolerance of the power method.
+constexpr float kPowerTolerance = 1.0E-7f;
+
+void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Complex& lambda,
+                   std::int32_t& iter, std::int32_t& status, float& test);
+void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test);
+
+}  // namespace parvela

@@ -1,0 +1,80 @@
+#include "core/problem_state.h"
+
+#include <new>
+
+namespace parvela {
+
+std::string fixedText(std::string_view text, std::size_t len) {
+  std::string s(text.substr(0, len));
+  s.resize(len, ' ');
+  return s;
+}
+
+std::string_view trimRight(std::string_view text) {
+  std::size_t end = text.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string_view{} : text.substr(0, end + 1);
+}
+
+ProblemState& problem() {
+  static ProblemState state;
+  return state;
+}
+
+void INITIALIZEDATA() {
+  ProblemState& s = problem();
+  s.problemKind = ProblemKind::System;
+  s.inputSource = InputSource::DataFile;
+  s.matrixKind = MatrixKind::General;
+  s.invertElements = false;
+  s.printMatrix = false;
+  s.verifyMode = VerifyMode::MaxDifferences;
+  s.printDeterminant = false;
+  s.printIterations = false;
+  static constexpr const char* kMethods[] = {"Gauss", "LU", "Cholesky", "Gauss-Seidel", "SOR"};
+  static constexpr const char* kGenerators[] = {"Hilbert",      "Lotkin", "Companion",
+                                                "Wilkinson 5",  "Wilkinson 20",
+                                                "Cauchy",       "Banda constanta"};
+  s.METODA[0].clear();
+  for (int i = 0; i < 5; ++i) s.METODA[i + 1] = fixedText(kMethods[i], kNameLength);
+  s.GENERATA[0].clear();
+  for (int i = 0; i < 7; ++i) s.GENERATA[i + 1] = fixedText(kGenerators[i], kNameLength);
+  s.genHelpFileName = "Help-Generare.txt";
+  s.dataRead = false;
+  s.methodChosen = false;
+  s.generatorIndex = 0;
+  s.methodIndex = 0;
+  s.normSelection = 0;
+  s.epsText = fixedText("0.", kParamTextLength);
+  s.nlimText = fixedText("0", kParamTextLength);
+  s.omegaText = fixedText("0.", kParamTextLength);
+  s.eps = 0.0f;
+  s.nlim = 0;
+  s.omega = 0.0f;
+}
+
+std::string_view methodName(std::int32_t index) {
+  const ProblemState& s = problem();
+  if (index < 1 || index > 5) return {};
+  return trimRight(s.METODA[index]);
+}
+
+std::string_view generatorName(std::int32_t index) {
+  const ProblemState& s = problem();
+  if (index < 1 || index > 7) return {};
+  return trimRight(s.GENERATA[index]);
+}
+
+bool allocateZeroed(std::vector<float>& v, std::int64_t count) {
+  std::vector<float>().swap(v);  // release the old array first
+  if (count < 0 || count > kMaxElements) return false;
+  try {
+    std::vector<float>(static_cast<std::size_t>(count), 0.0f).swap(v);
+  } catch (const std::bad_alloc&) {
+    v.clear();
+    v.shrink_to_fit();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace parvela

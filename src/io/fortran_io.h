@@ -1,0 +1,110 @@
+// Fortran-style text I/O: formatted and free-format (list-directed) output
+// into text units, and free-format input from text.
+//
+// Output format strings use the usual edit descriptors:
+//   ( )  /  a  Iw  kP  Ew.d  Gw.d  Tc  TRc  \  :  r( )  and quoted literals.
+// A width or repeat count computed at run time is written as <> in the
+// format and filled from a list with fillWidths().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace parvela {
+
+// One output item: a 32-bit integer, a single- or double-precision real, or
+// a text written in full.
+using FItem = std::variant<std::int32_t, float, double, std::string_view>;
+
+// Replaces each "<>" of `format`, left to right, by the next number of
+// `values`: fillWidths("(a, I<>, a)", {3}) is "(a, I3, a)".
+std::string fillWidths(std::string_view format, std::initializer_list<std::int32_t> values);
+
+// A sequential text output unit. Completed lines are kept in memory with
+// '\n' line ends; a write ended by '\' leaves its line open for the next.
+class TextUnit {
+ public:
+  // One formatted WRITE statement.
+  void write(std::string_view format, std::initializer_list<FItem> items = {});
+  void write(std::string_view format, std::span<const FItem> items);
+  // One free-format (list-directed) WRITE statement; no items gives an
+  // empty line.
+  void print(std::initializer_list<FItem> items = {});
+  void print(std::span<const FItem> items);
+
+  // Everything written so far (an open line is included without its end).
+  const std::string& text() const { return buffer_; }
+  // Hands over the text written so far and empties the unit.
+  std::string take();
+  void clear();
+
+ private:
+  std::string buffer_;
+  bool lineOpen_ = false;      // last write ended with '\'
+  std::size_t lineStart_ = 0;  // offset of the current (open) line in buffer_
+};
+
+// The report of the current run (the part of the data file after the
+// data) and the process's standard output. The dispatcher empties them
+// before a run and hands their text on afterwards.
+TextUnit& ReportFile();
+TextUnit& StdOut();
+
+// Single-record formatting helpers, also used by tests: the text one
+// formatted write produces ('\n' between records, none at the end).
+std::string formatRecord(std::string_view format, std::initializer_list<FItem> items);
+
+// ---------------------------------------------------------------------------
+// Free-format (list-directed) input over a text held in memory.
+//
+// Each read starts at the beginning of a line. Values are separated by
+// blanks, tabs or a comma with optional blanks; a read that needs more
+// values continues on the next lines, and once it has them the rest of its
+// last line is skipped. A slash ends the read early; r*c repeats c r times;
+// r* and an empty value between commas leave their item unchanged. Integers
+// take no decimal point or exponent; reals may take E or D exponents and are
+// rounded correctly to single precision. LF and CR LF line ends, a missing
+// final line end and a UTF-8 byte-order mark at the start are accepted.
+class ListReader {
+ public:
+  enum class Status {
+    Ok,     // the read completed (possibly ended early by a slash)
+    End,    // the text ended before the read had all its values
+    Error,  // a value could not be read as its item's type
+  };
+
+  explicit ListReader(std::string_view text, std::size_t start = 0);
+
+  // One read of v.size() integers / reals. Values read before an End or
+  // Error stay stored; items not reached keep their values.
+  Status readIntegers(std::span<std::int32_t> v);
+  Status readReals(std::span<float> v);
+  // Reads one whole line as text (line end removed), cut to maxLength.
+  Status readLine(std::string& line, std::size_t maxLength);
+
+  // Offset of the next unread line: after a completed read, the start of
+  // the line after its last line; after End, the end of the text.
+  std::size_t position() const { return pos_; }
+  // True when the text up to position() ended its lines with CR LF.
+  bool sawCrLf() const { return sawCrLf_; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  bool sawCrLf_ = false;
+};
+
+// Reads the first value of a short text (an internal read), as a parameter
+// box is read: true and the value when the text holds a value of the type,
+// false otherwise (empty, letters, a real where an integer is expected).
+bool readFirstReal(std::string_view text, float& value);
+bool readFirstInteger(std::string_view text, std::int32_t& value);
+
+}  // namespace parvela
