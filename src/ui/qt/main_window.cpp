@@ -1,0 +1,71 @@
+#include "ui/qt/main_window.h"
+
+#include <QApplication>
+
+#include "core/platform.h"
+#include "core/problem_state.h"
+#include "ui/core/controls.h"
+#include "ui/core/dialog_host.h"
+#include "ui/qt/qt_dialog.h"
+#include "ui/qt/qt_dialog_host.h"
+
+namespace parvela::qt {
+
+std::unique_ptr<QtDialog>& MainDialog() {
+  static std::unique_ptr<QtDialog> dialog;
+  return dialog;
+}
+
+QIcon& smallIcon() {
+  static QIcon icon;
+  return icon;
+}
+
+void PARVELASUB(Dialog& dialog, int /*controlId*/, int eventCode) {
+  if (eventCode == kEventDestroy) {
+    QCoreApplication::exit(0);  // ends the message loop
+  } else if (eventCode == kEventInit) {
+    if (auto* window = dynamic_cast<QtDialog*>(&dialog)) window->setWindowIcon(smallIcon());
+  }
+}
+
+namespace {
+
+bool startFailure() {
+  MainDialog().reset();
+  platform().messageBox("Error initializing application Parvela", "Error", IconKind::None);
+  return false;
+}
+
+}  // namespace
+
+bool startMainWindow(int templateId) {
+  smallIcon() = programIcon();
+  QApplication::setWindowIcon(smallIcon());  // also for the boxes and the editor
+
+  std::unique_ptr<QtDialog>& dialog = MainDialog();
+  dialog = QtDialog::create(templateId);
+  if (!dialog) return startFailure();
+
+  dialog->DLG_SET_CALLBACK(templateId, PARVELASUB);
+  registerMainCallbacks(*dialog);
+
+  if (!dialog->DLG_SHOW_MODELESS()) return startFailure();
+  if (auto* host = dynamic_cast<QtDialogHost*>(&dialogHost())) host->setOwner(dialog.get());
+
+  dialog->DLG_SET_TITLE("Parvela");
+  INITIALIZEDATA();
+  INITIALIZECONTROLS(*dialog);
+  return true;
+}
+
+int WinMain() {
+  if (!startMainWindow()) return 0;
+  // Keyboard navigation inside the window is Qt's own; every event reaches
+  // the window before anything else, as with a dialog's message loop.
+  const int exitCode = QApplication::exec();
+  MainDialog().reset();
+  return exitCode;
+}
+
+}  // namespace parvela::qt
