@@ -1,0 +1,200 @@
+// Choosing, reading, solving into and viewing the data file from the
+// window, with the open-file dialog answered through the platform's hooks.
+#include <QFileSystemModel>
+#include <QPlainTextEdit>
+
+#include "qt_test_support.h"
+
+namespace parvela::qt::test {
+namespace {
+
+namespace fs = std::filesystem;
+using FileSelection = MainWindowTest;
+
+std::string exampleBytes(const std::string& name) {
+  return readFile(fs::path(PARVELA_SOURCE_DIR) / "examples" / name);
+}
+
+TEST_F(FileSelection, TheOpenFileDialogAsItComesUp) {
+  platform_.fileAnswers.push_back(std::nullopt);
+  click(window(), kIdSelect);
+  ASSERT_EQ(platform_.fileDialogs.size(), 1u);
+  const FileDialogSeen& seen = platform_.fileDialogs[0];
+  EXPECT_EQ(seen.title, "Selecteaza Fisierul");
+  EXPECT_EQ(seen.filters, QStringList({"Data Files (*.dat)", "Text Files (*.txt)", "All files (*.*)"}));
+  EXPECT_EQ(seen.selectedFilter, "Data Files (*.dat)");
+  EXPECT_EQ(fs::path(seen.directory.toStdString()), fs::current_path());
+  EXPECT_EQ(seen.defaultSuffix, "dat");
+  EXPECT_EQ(seen.typedName, "");
+
+  // Cancelled: the error box, nothing selected, "Citeste" and "Deschide"
+  // still disabled.
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].text, "Can not create \"Result File\".");
+  EXPECT_EQ(platform_.boxes[0].caption, "Error");
+  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
+  EXPECT_FALSE(enabled(window(), kIdRead));
+  EXPECT_FALSE(enabled(window(), kIdOpen));
+  EXPECT_FALSE(InputDataFile().selected());
+}
+
+TEST_F(FileSelection, NewNameGetsTheExtensionAndIsCreatedAfterTheQuestion) {
+  // Refused at first: the dialog stays, the next name is taken.
+  platform_.answerYes = false;
+  platform_.fileAnswers.push_back("proba");
+  platform_.fileAnswers.push_back(std::nullopt);
+  click(window(), kIdSelect);
+  ASSERT_EQ(platform_.questions.size(), 1u);
+  EXPECT_TRUE(platform_.questions[0].startsWith("proba.dat\n"));
+  EXPECT_FALSE(fs::exists(folder() / "proba.dat"));
+  EXPECT_EQ(platform_.boxes.size(), 1u);  // cancelled in the end
+
+  platform_.answerYes = true;
+  platform_.boxes.clear();
+  selectFile("proba");
+  EXPECT_TRUE(platform_.boxes.empty());
+  EXPECT_TRUE(fs::exists(folder() / "proba.dat"));
+  EXPECT_EQ(fs::path(problem().dataFileName), folder() / "proba.dat");
+  EXPECT_EQ(fs::path(shownText(window(), kIdFilePath).toStdString()), folder() / "proba.dat");
+  EXPECT_TRUE(enabled(window(), kIdRead));
+  EXPECT_TRUE(enabled(window(), kIdOpen));
+
+  // An existing file is taken without a question; the next selection
+  // offers the previous choice.
+  platform_.questions.clear();
+  selectFile("proba.dat");
+  EXPECT_TRUE(platform_.questions.empty());
+  ASSERT_EQ(platform_.fileDialogs.size(), 3u);
+  EXPECT_EQ(platform_.fileDialogs[2].typedName, "proba.dat");
+}
+
+TEST_F(FileSelection, FolderMustExist) {
+  platform_.fileAnswers.push_back("no-such-folder/x.dat");
+  platform_.fileAnswers.push_back(std::nullopt);
+  click(window(), kIdSelect);
+  ASSERT_EQ(platform_.boxes.size(), 2u);
+  EXPECT_NE(platform_.boxes[0].text.find("Path does not exist"), std::string::npos);
+  EXPECT_EQ(platform_.boxes[1].text, "Can not create \"Result File\".");
+  EXPECT_TRUE(platform_.questions.empty());
+  EXPECT_FALSE(fs::exists(folder() / "no-such-folder"));
+}
+
+TEST_F(FileSelection, ReadShowsTheCounts) {
+  QtDialog& d = window();
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 1);
+  EXPECT_FALSE(enabled(d, kIdSolve));
+  click(d, kIdRead);
+  for (const Box& b : platform_.boxes) ADD_FAILURE() << b.caption << ": " << b.text;
+  EXPECT_TRUE(problem().dataRead);
+  EXPECT_EQ(problem().n, 3);
+  EXPECT_EQ(shownText(d, kIdOrder), "3  ");
+  EXPECT_EQ(shownText(d, kIdRhsCount), "1  ");
+  EXPECT_TRUE(enabled(d, kIdSolve));
+
+  // Any new selection needs a new read before a run.
+  copyExample("simetric3.dat");
+  selectFile("simetric3.dat");
+  EXPECT_FALSE(enabled(d, kIdSolve));
+  EXPECT_EQ(shownText(d, kIdOrder), "");
+  EXPECT_EQ(shownText(d, kIdRhsCount), "");
+  click(d, kIdSymmetric);
+  click(d, kIdRead);
+  EXPECT_EQ(shownText(d, kIdRhsCount), "2  ");
+  EXPECT_TRUE(enabled(d, kIdSolve));
+
+  // So does a cancelled one.
+  platform_.fileAnswers.push_back(std::nullopt);
+  click(d, kIdSelect);
+  EXPECT_FALSE(enabled(d, kIdSolve));
+  EXPECT_TRUE(enabled(d, kIdRead));
+}
+
+TEST_F(FileSelection, ReadWithoutAFileOrWithBadData) {
+  QtDialog& d = window();
+  platform_.fileAnswers.push_back(std::nullopt);
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  platform_.fileAnswers.push_back(std::nullopt);
+  click(d, kIdSelect);  // cancelled: no file any more, "Citeste" stays enabled
+  platform_.boxes.clear();
+  click(d, kIdRead);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].caption, "Error");
+  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
+  EXPECT_FALSE(problem().dataRead);
+
+  writeFile(folder() / "rau.dat", "Titlu\n2 1\n1 x\n3 4\n1 1\n");
+  selectFile("rau.dat");
+  platform_.boxes.clear();
+  click(d, kIdRead);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].text, "Eroare de citire in fisierul de date");
+  EXPECT_EQ(platform_.boxes[0].caption, "Error");
+  EXPECT_FALSE(enabled(d, kIdSolve));
+}
+
+TEST_F(FileSelection, UnopenableFileLeavesNoFileSelected) {
+  // A new name in a folder where no file can be created (also not by the
+  // superuser).
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  click(window(), kIdRead);
+  platform_.boxes.clear();
+  selectFile("/proc/parvela-test-new.dat");
+  ASSERT_EQ(platform_.questions.size(), 1u);  // "create the file?" - yes
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].caption, "Error");
+  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
+  EXPECT_FALSE(InputDataFile().selected());
+  EXPECT_FALSE(enabled(window(), kIdSolve));
+  platform_.boxes.clear();
+  click(window(), kIdRead);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].caption, "Error");
+}
+
+TEST_F(FileSelection, OpenShowsTheFileInTheEditor) {
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  QString seenText;
+  platform_.onEditor = [&](TextEditorWindow& editor) {
+    seenText = editor.editor()->toPlainText();
+    EXPECT_TRUE(editor.isModal());
+  };
+  click(window(), kIdOpen);
+  ASSERT_EQ(platform_.viewed.size(), 1u);
+  EXPECT_EQ(fs::path(platform_.viewed[0]), folder() / "sistem3.dat");
+  EXPECT_EQ(seenText.toStdString(), exampleBytes("sistem3.dat"));
+}
+
+TEST_F(FileSelection, SolveWritesTheReportAfterTheData) {
+#ifdef PARVELA_DISPATCHER_STANDIN
+  GTEST_SKIP() << "the solve dispatcher is not in the core library yet";
+#endif
+  QtDialog& d = window();
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 1);  // Gauss
+  click(d, kIdRead);
+  ASSERT_TRUE(enabled(d, kIdSolve));
+  click(d, kIdSolve);
+  const std::string data = exampleBytes("sistem3.dat");
+  const std::string once = readFile(folder() / "sistem3.dat");
+  ASSERT_GT(once.size(), data.size());
+  EXPECT_EQ(once.substr(0, data.size()), data);
+  const std::string report = once.substr(data.size());
+  EXPECT_NE(report.find("Gauss"), std::string::npos);
+
+  // A second run appends; a new read and a run leave one report.
+  click(d, kIdSolve);
+  EXPECT_EQ(readFile(folder() / "sistem3.dat"), data + report + report);
+  click(d, kIdRead);
+  click(d, kIdSolve);
+  EXPECT_EQ(readFile(folder() / "sistem3.dat"), once);
+  EXPECT_TRUE(platform_.boxes.empty());
+}
+
+}  // namespace
+}  // namespace parvela::qt::test

@@ -1,0 +1,260 @@
+// The main window as the program starts it, and the control rules driven
+// by real clicks, key presses and list selections.
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "qt_test_support.h"
+
+namespace parvela::qt::test {
+namespace {
+
+QStringList entries(QtDialog& d, int listId) {
+  QStringList out;
+  auto* list = d.controlAs<QListWidget>(listId);
+  for (int i = 0; list && i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+QString labelOf(QtDialog& d, int id) { return QString::fromStdString(d.label(id)); }
+
+using MainWindowStart = MainWindowTest;
+
+TEST_F(MainWindowStart, EveryControlAsTheProgramStarts) {
+  QtDialog& d = window();
+  EXPECT_EQ(d.windowTitle(), "Parvela");
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_FALSE(d.windowIcon().isNull());
+
+  for (int id : {kIdSystem, kIdGeneral, kIdFromFile, kIdMaxDifferences}) EXPECT_TRUE(checked(d, id)) << id;
+  for (int id : {kIdInverse, kIdConditionNumber, kIdSymmetric, kIdGenerated, kIdEachEquation,
+                 kIdInvertElements, kIdPrintMatrix, kIdDeterminant, kIdIterations})
+    EXPECT_FALSE(checked(d, id)) << id;
+
+  EXPECT_EQ(entries(d, kIdGeneratorList),
+            QStringList({"Hilbert", "Lotkin", "Companion", "Wilkinson 5", "Wilkinson 20", "Cauchy",
+                         "Banda constanta"}));
+  EXPECT_EQ(entries(d, kIdNormList),
+            QStringList({"Infinit  (linii)", "1  (coloane)", "2  (euclidiana)", "Cond(A)*"}));
+  EXPECT_EQ(entries(d, kIdMethodList), QStringList({"Gauss", "LU", "Cholesky", "Gauss-Seidel", "SOR"}));
+  for (int id : {kIdGeneratorList, kIdNormList, kIdMethodList}) EXPECT_EQ(d.DLG_GET_SELECTION(id), 0) << id;
+
+  for (int id : {kIdSolve, kIdOpen, kIdRead, kIdGeneratorList, kIdNormList, kIdEps, kIdNlim, kIdOmega,
+                 kIdIterations})
+    EXPECT_FALSE(enabled(d, id)) << id;
+  for (int id : {kIdMethodList, kIdSelect, kIdDeterminant, kIdSystem, kIdMaxDifferences, kIdEachEquation,
+                 kIdExit, kIdAbout, kIdFileHelp, kIdGeneratorHelp, kIdIterationHelp})
+    EXPECT_TRUE(enabled(d, id)) << id;
+
+  EXPECT_EQ(labelOf(d, kIdPrintMatrix), "Matrice");
+  EXPECT_EQ(d.controlAs<QAbstractButton>(kIdPrintMatrix)->text(), "Matrice");
+  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "");
+  for (int id : {kIdFilePath, kIdOrder, kIdRhsCount, kIdEps, kIdNlim, kIdOmega})
+    EXPECT_EQ(shownText(d, id), "") << id;
+  for (int id : {kIdFilePath, kIdOrder, kIdRhsCount}) EXPECT_TRUE(d.controlAs<QLineEdit>(id)->isReadOnly());
+
+  auto* solve = d.controlAs<QPushButton>(kIdSolve);
+  EXPECT_TRUE(solve->isDefault());
+  EXPECT_FALSE(d.control(kIdCancel)->isVisible());
+  EXPECT_TRUE(platform_.boxes.empty());
+}
+
+TEST_F(MainWindowStart, ClosingEndsTheProgram) {
+  // IESIRE, Esc and the close box all close the window; the window's own
+  // callback then ends the message loop with status 0.
+  for (int how = 0; how < 3; ++how) {
+    MainDialog().reset();
+    ASSERT_TRUE(startMainWindow());
+    QtDialog& d = window();
+    QTimer::singleShot(0, &d, [&d, how] {
+      if (how == 0) click(d, kIdExit);
+      if (how == 1) QTest::keyClick(&d, Qt::Key_Escape);
+      if (how == 2) d.close();
+    });
+    QTimer guard;  // in case the window did not end the loop
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0) << how;
+    guard.stop();
+    EXPECT_TRUE(d.isClosed()) << how;
+    EXPECT_FALSE(d.isVisible()) << how;
+  }
+}
+
+TEST(MainWindowFailure, StartUpFailureBox) {
+  TestPlatform platform;
+  setPlatform(&platform);
+  EXPECT_FALSE(startMainWindow(999));  // no such template
+  EXPECT_FALSE(MainDialog());
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "Error initializing application Parvela");
+  EXPECT_EQ(platform.boxes[0].caption, "Error");
+  EXPECT_EQ(platform.boxes[0].icon, IconKind::None);
+  setPlatform(nullptr);
+}
+
+using ControlRules = MainWindowTest;
+
+TEST_F(ControlRules, ConditionNumberAndBack) {
+  QtDialog& d = window();
+  select(d, kIdMethodList, 5);  // SOR
+  click(d, kIdConditionNumber);
+  EXPECT_EQ(problem().problemKind, ProblemKind::ConditionNumber);
+  EXPECT_TRUE(enabled(d, kIdNormList));
+  EXPECT_FALSE(enabled(d, kIdMethodList));
+  EXPECT_EQ(d.DLG_GET_SELECTION(kIdMethodList), 0);
+  EXPECT_EQ(problem().methodIndex, 0);
+  for (int id : {kIdMaxDifferences, kIdEachEquation, kIdDeterminant, kIdEps, kIdNlim, kIdOmega, kIdIterations})
+    EXPECT_FALSE(enabled(d, id)) << id;
+  EXPECT_EQ(d.controlAs<QAbstractButton>(kIdPrintMatrix)->text(), "Matrice inversa");
+  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "");
+  EXPECT_TRUE(checked(d, kIdConditionNumber));
+  EXPECT_FALSE(checked(d, kIdSystem));
+
+  select(d, kIdNormList, 4);
+  EXPECT_EQ(problem().normSelection, 4);
+  EXPECT_EQ(problem().normIndex, -1);
+  select(d, kIdNormList, 2);
+  EXPECT_EQ(problem().normIndex, 1);
+  EXPECT_FALSE(enabled(d, kIdSolve));  // nothing read yet
+
+  click(d, kIdSystem);
+  EXPECT_EQ(problem().problemKind, ProblemKind::System);
+  EXPECT_TRUE(enabled(d, kIdMethodList));
+  EXPECT_EQ(d.DLG_GET_SELECTION(kIdMethodList), 0);
+  EXPECT_TRUE(enabled(d, kIdMaxDifferences));
+  EXPECT_TRUE(enabled(d, kIdDeterminant));
+  EXPECT_FALSE(enabled(d, kIdNormList));
+  EXPECT_EQ(d.controlAs<QAbstractButton>(kIdPrintMatrix)->text(), "Matrice");
+}
+
+TEST_F(ControlRules, CholeskyNeedsASymmetricMatrix) {
+  QtDialog& d = window();
+  select(d, kIdMethodList, 3);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].text, "Metoda Cholesky:\nTipul Matrice: trebuie sa fie 'Simetrica'");
+  EXPECT_EQ(platform_.boxes[0].caption, "Info");
+  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Information);
+  EXPECT_TRUE(checked(d, kIdSymmetric));
+  EXPECT_FALSE(checked(d, kIdGeneral));
+  EXPECT_EQ(problem().matrixKind, MatrixKind::Symmetric);
+  EXPECT_TRUE(problem().methodChosen);
+
+  // Already symmetric: no box.
+  select(d, kIdMethodList, 1);
+  select(d, kIdMethodList, 3);
+  EXPECT_EQ(platform_.boxes.size(), 1u);
+}
+
+TEST_F(ControlRules, IterativeMethodControls) {
+  QtDialog& d = window();
+  select(d, kIdMethodList, 5);  // SOR
+  EXPECT_EQ(problem().methodIndex, 5);
+  for (int id : {kIdEps, kIdNlim, kIdOmega, kIdIterations}) EXPECT_TRUE(enabled(d, id)) << id;
+  EXPECT_FALSE(enabled(d, kIdDeterminant));
+  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "SOR");
+  EXPECT_EQ(d.label(kIdMethodLabel), fixedText("SOR", kNameLength));  // kept as set, shown trimmed
+
+  select(d, kIdMethodList, 4);  // Gauss-Seidel: no Omega
+  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "Gauss-Seidel");
+  EXPECT_FALSE(enabled(d, kIdOmega));
+  EXPECT_TRUE(enabled(d, kIdEps));
+
+  select(d, kIdMethodList, 2);  // LU
+  for (int id : {kIdEps, kIdNlim, kIdOmega, kIdIterations}) EXPECT_FALSE(enabled(d, id)) << id;
+  EXPECT_TRUE(enabled(d, kIdDeterminant));
+  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "");
+
+  // With SOR chosen, "Inversare matrice" enables "Determinant" again.
+  select(d, kIdMethodList, 5);
+  click(d, kIdInverse);
+  EXPECT_TRUE(enabled(d, kIdDeterminant));
+  EXPECT_EQ(problem().methodIndex, 5);
+}
+
+TEST_F(ControlRules, ChoicesReachTheProblemState) {
+  QtDialog& d = window();
+  click(d, kIdSymmetric);
+  EXPECT_EQ(problem().matrixKind, MatrixKind::Symmetric);
+  EXPECT_FALSE(checked(d, kIdGeneral));
+  click(d, kIdGeneral);
+  EXPECT_EQ(problem().matrixKind, MatrixKind::General);
+
+  click(d, kIdGenerated);
+  EXPECT_EQ(problem().inputSource, InputSource::Generated);
+  EXPECT_TRUE(enabled(d, kIdGeneratorList));
+  select(d, kIdGeneratorList, 7);
+  EXPECT_EQ(problem().generatorIndex, 7);
+  click(d, kIdFromFile);
+  EXPECT_FALSE(enabled(d, kIdGeneratorList));
+
+  click(d, kIdEachEquation);
+  EXPECT_EQ(problem().verifyMode, VerifyMode::EachEquation);
+  EXPECT_TRUE(checked(d, kIdEachEquation));
+  EXPECT_FALSE(checked(d, kIdMaxDifferences));
+
+  click(d, kIdInvertElements);
+  click(d, kIdPrintMatrix);
+  click(d, kIdDeterminant);
+  EXPECT_TRUE(problem().invertElements && problem().printMatrix && problem().printDeterminant);
+  click(d, kIdPrintMatrix);
+  EXPECT_FALSE(problem().printMatrix);
+
+  select(d, kIdMethodList, 4);
+  click(d, kIdIterations);
+  EXPECT_TRUE(problem().printIterations);
+
+  // The radio groups stay exclusive and independent of each other.
+  click(d, kIdInverse);
+  EXPECT_TRUE(checked(d, kIdInverse));
+  EXPECT_FALSE(checked(d, kIdSystem) || checked(d, kIdConditionNumber));
+  EXPECT_TRUE(checked(d, kIdGeneral) && checked(d, kIdFromFile) && checked(d, kIdEachEquation));
+}
+
+TEST_F(ControlRules, ParameterBoxesKeepTenCharacters) {
+  QtDialog& d = window();
+  select(d, kIdMethodList, 5);
+  typeInto(d, kIdEps, "12345678901");
+  EXPECT_EQ(problem().epsText, "1234567890");
+  typeInto(d, kIdNlim, "50");
+  EXPECT_EQ(problem().nlimText, "50        ");
+  typeInto(d, kIdOmega, "1.25");
+  EXPECT_EQ(problem().omegaText, "1.25      ");
+  // Deleting the text is a change as well.
+  auto* omega = d.controlAs<QLineEdit>(kIdOmega);
+  omega->selectAll();
+  QTest::keyClick(omega, Qt::Key_Delete);
+  EXPECT_EQ(problem().omegaText, std::string(10, ' '));
+}
+
+TEST_F(ControlRules, ParameterMessageBoxes) {
+  // The parameter check belongs to the run: it needs data read first.
+  QtDialog& d = window();
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 4);
+  click(d, kIdRead);
+  ASSERT_TRUE(enabled(d, kIdSolve));
+  platform_.boxes.clear();
+#ifdef PARVELA_DISPATCHER_STANDIN
+  GTEST_SKIP() << "the solve dispatcher is not in the core library yet";
+#endif
+  click(d, kIdSolve);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].text, "Introdu EPS si/sau NLIM");
+  EXPECT_EQ(platform_.boxes[0].caption, "Eroare");
+  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
+
+  select(d, kIdMethodList, 5);
+  typeInto(d, kIdEps, "1e-5");
+  typeInto(d, kIdNlim, "100");
+  click(d, kIdSolve);
+  ASSERT_EQ(platform_.boxes.size(), 2u);
+  EXPECT_EQ(platform_.boxes[1].text, "Introdu EPS si/sau NLIM si/sau OMEGA");
+  EXPECT_EQ(platform_.boxes[1].caption, "Eroare");
+  EXPECT_EQ(readFile(folder() / "sistem3.dat"), readFile(std::filesystem::path(PARVELA_SOURCE_DIR) / "examples/sistem3.dat"));
+}
+
+}  // namespace
+}  // namespace parvela::qt::test
