@@ -307,3 +307,169 @@ end program
     }
   }
 }
+
+namespace {
+
+// Real tokens in the forms a data file may use: shortest and long digit
+// strings, near-halfway values between neighbouring floats, E/D exponents
+// in both cases with and without signs, an exponent sign without letter,
+// integers, leading/trailing points, and magnitudes beyond single precision.
+std::vector<std::string> sampleRealTokens() {
+  std::mt19937 rng(99);
+  std::vector<std::string> v = {"0", "-0", "+0.", ".5", "5.", "-.25e+2", "1.5+3", "1.5-3", "1e39", "-1e39",
+                                "1e-46", "3.4028235e38", "3.4028236e38", "1.4e-45", "0.7e-45", "7.006e-46",
+                                "1D0", "1d-2", "2E+05", "123456789", "-2147483649", "0.1", "0.3", "16777217"};
+  std::uniform_int_distribution<std::uint32_t> bits;
+  std::uniform_int_distribution<int> form(0, 6), prec(0, 12);
+  std::uniform_real_distribution<double> expo(-6.0, 9.0);
+  char buf[256];
+  while (v.size() < 4000) {
+    float f = std::bit_cast<float>(bits(rng));
+    if (v.size() % 2) f = static_cast<float>(std::pow(10.0, expo(rng)));
+    if (!std::isfinite(f)) continue;
+    std::string s;
+    switch (form(rng)) {
+      case 0: {  // shortest round trip, exponent letter varied
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, f).ptr);
+        const auto e = s.find('e');
+        if (e != std::string::npos) s[e] = "eEdD"[v.size() % 4];
+        break;
+      }
+      case 1:
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, static_cast<double>(f), std::chars_format::scientific,
+                                    prec(rng)).ptr);
+        break;
+      case 2:
+        if (std::fabs(f) > 1e12f || std::fabs(f) < 1e-6f) continue;
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, static_cast<double>(f), std::chars_format::fixed,
+                                    prec(rng)).ptr);
+        break;
+      case 3: {  // (nearly) halfway to the next float
+        const double mid = (static_cast<double>(f) + static_cast<double>(std::nextafter(f, INFINITY))) / 2;
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, mid, std::chars_format::scientific,
+                                    v.size() % 3 ? 60 : 8 + prec(rng)).ptr);
+        break;
+      }
+      case 4:
+        s = std::to_string(static_cast<long long>(bits(rng) % 100000000u)) ;
+        break;
+      case 5: {  // exponent with a plus sign and a D
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, static_cast<double>(f), std::chars_format::scientific, 7).ptr);
+        s.replace(s.find('e'), 1, "D");
+        break;
+      }
+      default: {  // mantissa without point and an exponent: 12345E-7
+        const long long m = bits(rng) % 10000000u;
+        s = std::to_string(m) + "E" + std::to_string(static_cast<int>(bits(rng) % 60) - 45);
+        break;
+      }
+    }
+    if (v.size() % 5 == 0 && s[0] != '-') s.insert(0, "+");
+    v.push_back(s);
+  }
+  return v;
+}
+
+}  // namespace
+
+TEST(FortranGfortran, ListDirectedRealsMatchGfortranBitwise) {
+  if (!haveGfortran()) GTEST_SKIP() << "gfortran not installed";
+  const std::vector<std::string> tokens = sampleRealTokens();
+  // Five values a read, with mixed separators; some reads continue on the
+  // next line, some lines end in CR LF or carry extra values to skip.
+  const char* seps[] = {" ", ",", " , ", "\t", "   ", ", "};
+  std::string text;
+  for (std::size_t i = 0; i < tokens.size(); i += 5) {
+    for (std::size_t k = i; k < i + 5 && k < tokens.size(); ++k) {
+      text += tokens[k];
+      if (k + 1 < i + 5) text += (k % 17 == 3) ? "\n" : seps[k % 6];
+    }
+    if (i % 35 == 10) text += " 99 skipped";
+    text += (i % 3 == 0) ? "\r\n" : "\n";
+  }
+  TempDir dir;
+  dir.put("reals.txt", text);
+  ASSERT_TRUE(runFortran(dir, R"(
+program rt
+  implicit none
+  integer :: ios
+  real :: v(5)
+  open(10, file='reals.txt', status='old')
+  do
+    v = -7
+    read(10, *, iostat=ios) v
+    write(*, '(i0, 5(1x, z8.8))') min(ios, 1), v
+    if (ios /= 0) exit
+  end do
+end program
+)")) << dir.get("build.log");
+  const std::vector<std::string> want = lines(dir.get("out.txt"));
+
+  ListReader r(text);
+  std::size_t line = 0, failures = 0;
+  for (;; ++line) {
+    float v[5] = {-7, -7, -7, -7, -7};
+    const ListReader::Status st = r.readReals(v);
+    std::string got = st == ListReader::Status::Ok ? "0" : st == ListReader::Status::End ? "-1" : "1";
+    for (float x : v) got += " " + hex(std::bit_cast<std::uint32_t>(x), 8);
+    ASSERT_LT(line, want.size());
+    if (got != want[line] && ++failures <= 20) {
+      ADD_FAILURE() << "read " << line + 1 << " (tokens from " << tokens[std::min(line * 5, tokens.size() - 1)]
+                    << "): got [" << got << "] gfortran [" << want[line] << "]";
+    }
+    if (st != ListReader::Status::Ok) break;
+  }
+  EXPECT_EQ(line + 1, want.size());
+  EXPECT_EQ(failures, 0u);
+}
+
+TEST(FortranGfortran, ListDirectedStructureMatchesGfortran) {
+  if (!haveGfortran()) GTEST_SKIP() << "gfortran not installed";
+  // Each text is read by reads of four integers until the end of the text or
+  // the first error (after an error the file position is not comparable).
+  const std::vector<std::string> cases = {
+      "1,\n2 3 4\n5 6 7 8\n", "1,\n,2 3 4\n",    ",1 2 3\n",          " ,1 2 3 4\n",     "\n\n 1 2 3 4\n",
+      "1 2 / 3\n4\n",         "2*5 2*\n1 2 3 4", "1,,3 4,",           "1, , 3 4\n",      "1\t2\t3\t4\r\n5 6 7 8\r\n",
+      "1 2 3 2147483648\n",   "1 2 3 1.5\n",     "1 2 3 abc\n",       "1 2\n",           "5*1\n2 2 2 2 \n",
+      "1 2 3 4,\n,5,6,7\n",   "1 2 3 0*4\n",     "\n,1 2 3 4\n",      "1 2,\n\n,3 4\n",  "1 2 ,/ 3\n4 5 6 7\n",
+      "1 2 3*\n4 5 6 7\n",    "1 2*7,8\n",       "1 2,3*,4\n9 9 9 9", "2*\n",            "* 1 2 3\n",
+      "1 2 3 4/\n",           "-2147483648 +0 -0 2147483647\n",    "1\r2 3 4\n",      "  ,  , 3 4\n",
+      "1/\n2/\n3 4 5 6 7\n",  "3*2,\n4 5\n",     "1 2 3 4 5 6 7 8 9\n"};
+  TempDir dir;
+  for (std::size_t c = 0; c < cases.size(); ++c) dir.put("c" + std::to_string(c + 1) + ".txt", cases[c]);
+  ASSERT_TRUE(runFortran(dir, R"(
+program st
+  implicit none
+  integer :: iv(4), ios, k, c
+  character(len=16) :: fn
+  do c = 1, )" + std::to_string(cases.size()) + R"(
+    write(fn, '(a,i0,a)') 'c', c, '.txt'
+    open(10, file=fn, status='old')
+    do k = 1, 10
+      iv = -7
+      read(10, *, iostat=ios) iv
+      write(*, '(i0, 4(1x, i0))') min(ios, 1), iv
+      if (ios /= 0) exit
+    end do
+    close(10)
+    write(*, '(a)') '--'
+  end do
+end program
+)")) << dir.get("build.log");
+  const std::vector<std::string> want = lines(dir.get("out.txt"));
+  std::vector<std::string> got;
+  for (const std::string& text : cases) {
+    ListReader r(text);
+    for (int k = 0; k < 10; ++k) {
+      std::int32_t v[4] = {-7, -7, -7, -7};
+      const ListReader::Status st = r.readIntegers(v);
+      std::string s = st == ListReader::Status::Ok ? "0" : st == ListReader::Status::End ? "-1" : "1";
+      for (std::int32_t x : v) s += " " + std::to_string(x);
+      got.push_back(s);
+      if (st != ListReader::Status::Ok) break;
+    }
+    got.push_back("--");
+  }
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t k = 0; k < got.size(); ++k) EXPECT_EQ(got[k], want[k]) << "line " << k + 1;
+}
