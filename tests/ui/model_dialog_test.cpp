@@ -75,6 +75,8 @@ TEST(ModelDialog, DisabledControlsIgnoreTheUser) {
   EXPECT_FALSE(d->typeText(1032, "1"));
   EXPECT_FALSE(d->select(1026, 1));
   EXPECT_FALSE(d->click(30001));
+  d->DLG_SET_ENABLED(30002, false);
+  EXPECT_FALSE(d->pressEnter());
   EXPECT_FALSE(d->state(1011));
   EXPECT_EQ(d->text(1032), "");
   EXPECT_EQ(d->selection(1026), 0);
@@ -99,7 +101,7 @@ TEST(ModelDialog, ButtonsWithoutCallbackClose) {
     EXPECT_FALSE(d->click(1006)) << "a closed dialog takes no action";
   }
   auto help = ModelDialog::create(kAboutDialog);
-  EXPECT_TRUE(help->click(kIdOk));
+  EXPECT_TRUE(help->pressEnter());
   EXPECT_TRUE(help->closed());
 
   // Esc goes through the hidden cancel button; with a callback it stays open.

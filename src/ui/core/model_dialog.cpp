@@ -181,6 +181,12 @@ bool ModelDialog::pressEscape() {
   return true;
 }
 
+bool ModelDialog::pressEnter() {
+  for (const auto& c : controls_)
+    if (c.tpl->kind == ControlKind::DefaultPushButton) return click(c.tpl->id);
+  return false;
+}
+
 bool ModelDialog::hasControl(int id) const { return find(id) != nullptr; }
 
 bool ModelDialog::isEnabled(int id) const {

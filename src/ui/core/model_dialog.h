@@ -59,6 +59,9 @@ class ModelDialog : public Dialog {
   //  Esc or the close box: acts as a click on the hidden Cancel button (2)
   //    when the dialog has one, otherwise closes the dialog.
   bool pressEscape();
+  //  Enter: a click on the default push button (false when there is none
+  //    or it is disabled).
+  bool pressEnter();
 
   // Queries. For buttons and labels text() and label() are the same; for
   // edit boxes they give the box's text.
