@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "ui/core/model_dialog.h"
@@ -119,6 +120,8 @@ TEST(ModelDialog, ButtonsWithoutCallbackClose) {
 
 TEST(ModelDialog, TextsLabelsAndHost) {
   EXPECT_EQ(ModelDialog::create(102), nullptr);
+  EXPECT_THROW(ModelDialog{102}, std::invalid_argument);
+  EXPECT_EQ(ModelDialog{kAboutDialog}.templateId(), kAboutDialog);
   auto d = ModelDialog::create(kMainDialog);
   EXPECT_EQ(d->label(1015), "Matrice inversa");
   EXPECT_FALSE(d->isVisible(kIdCancel));

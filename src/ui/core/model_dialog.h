@@ -22,6 +22,8 @@ class ModelDialog : public Dialog {
   // The dialog of a template; nullptr for an unknown template id.
   static std::unique_ptr<ModelDialog> create(int templateId);
   explicit ModelDialog(const DialogTemplateData& t);
+  // The dialog of a template id; std::invalid_argument for an unknown id.
+  explicit ModelDialog(int templateId);
 
   int templateId() const { return template_->id; }
   const DialogTemplateData& dialogTemplate() const { return *template_; }
