@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "ui/core/model_dialog.h"
@@ -75,6 +76,8 @@ TEST(ModelDialog, DisabledControlsIgnoreTheUser) {
   EXPECT_FALSE(d->typeText(1032, "1"));
   EXPECT_FALSE(d->select(1026, 1));
   EXPECT_FALSE(d->click(30001));
+  d->DLG_SET_ENABLED(30002, false);
+  EXPECT_FALSE(d->pressEnter());
   EXPECT_FALSE(d->state(1011));
   EXPECT_EQ(d->text(1032), "");
   EXPECT_EQ(d->selection(1026), 0);
@@ -99,7 +102,7 @@ TEST(ModelDialog, ButtonsWithoutCallbackClose) {
     EXPECT_FALSE(d->click(1006)) << "a closed dialog takes no action";
   }
   auto help = ModelDialog::create(kAboutDialog);
-  EXPECT_TRUE(help->click(kIdOk));
+  EXPECT_TRUE(help->pressEnter());
   EXPECT_TRUE(help->closed());
 
   // Esc goes through the hidden cancel button; with a callback it stays open.
@@ -117,6 +120,8 @@ TEST(ModelDialog, ButtonsWithoutCallbackClose) {
 
 TEST(ModelDialog, TextsLabelsAndHost) {
   EXPECT_EQ(ModelDialog::create(102), nullptr);
+  EXPECT_THROW(ModelDialog{102}, std::invalid_argument);
+  EXPECT_EQ(ModelDialog{kAboutDialog}.templateId(), kAboutDialog);
   auto d = ModelDialog::create(kMainDialog);
   EXPECT_EQ(d->label(1015), "Matrice inversa");
   EXPECT_FALSE(d->isVisible(kIdCancel));

@@ -1,5 +1,7 @@
 #include "ui/core/model_dialog.h"
 
+#include <stdexcept>
+
 #include "core/problem_state.h"
 
 namespace parvela {
@@ -24,6 +26,16 @@ ModelDialog::ModelDialog(const DialogTemplateData& t)
   for (std::size_t g = 0; g < groups_.size(); ++g)
     for (int id : groups_[g]) find(id)->group = static_cast<int>(g);
 }
+
+namespace {
+const DialogTemplateData& templateOf(int templateId) {
+  const DialogTemplateData* t = findTemplate(templateId);
+  if (!t) throw std::invalid_argument("no dialog template " + std::to_string(templateId));
+  return *t;
+}
+}  // namespace
+
+ModelDialog::ModelDialog(int templateId) : ModelDialog(templateOf(templateId)) {}
 
 ModelDialog::Control* ModelDialog::find(int id) {
   auto it = index_.find(id);
@@ -179,6 +191,12 @@ bool ModelDialog::pressEscape() {
   }
   closeDialog();
   return true;
+}
+
+bool ModelDialog::pressEnter() {
+  for (const auto& c : controls_)
+    if (c.tpl->kind == ControlKind::DefaultPushButton) return click(c.tpl->id);
+  return false;
 }
 
 bool ModelDialog::hasControl(int id) const { return find(id) != nullptr; }

@@ -22,6 +22,8 @@ class ModelDialog : public Dialog {
   // The dialog of a template; nullptr for an unknown template id.
   static std::unique_ptr<ModelDialog> create(int templateId);
   explicit ModelDialog(const DialogTemplateData& t);
+  // The dialog of a template id; std::invalid_argument for an unknown id.
+  explicit ModelDialog(int templateId);
 
   int templateId() const { return template_->id; }
   const DialogTemplateData& dialogTemplate() const { return *template_; }
@@ -59,6 +61,9 @@ class ModelDialog : public Dialog {
   //  Esc or the close box: acts as a click on the hidden Cancel button (2)
   //    when the dialog has one, otherwise closes the dialog.
   bool pressEscape();
+  //  Enter: a click on the default push button (false when there is none
+  //    or it is disabled).
+  bool pressEnter();
 
   // Queries. For buttons and labels text() and label() are the same; for
   // edit boxes they give the box's text.
