@@ -403,18 +403,12 @@ void QtDialog::showText(Control& ctl) {
       const QString text = displayText(ctl.text);
       // A label too long for one line is broken into lines when the
       // control is tall enough for them (or declared multi-line).
-      QStyleOptionButton opt;
-      opt.initFrom(b);
-      opt.rect = QRect(QPoint(0, 0), b->size());
-      const QStyle::SubElement contents =
-          c.kind == ControlKind::CheckBox ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents;
-      const int room = style()->subElementRect(contents, &opt, b).width() - 2;
       const QFontMetrics fm(b->font());
+      b->setText(text);
+      const int need = b->sizeHint().width();
       const bool tall = b->height() >= 2 * fm.lineSpacing() - fm.leading();
-      if (fm.horizontalAdvance(text) > room && (tall || c.multiLine))
-        b->setText(wrapWords(text, fm, room));
-      else
-        b->setText(text);
+      if (need > b->width() && (tall || c.multiLine))
+        b->setText(wrapWords(text, fm, b->width() - (need - fm.horizontalAdvance(text))));
       break;
     }
     case ControlKind::PushButton:
@@ -517,14 +511,14 @@ int QtDialog::requiredWidth(const Control& ctl) const {
   switch (c.kind) {
     case ControlKind::RadioButton:
     case ControlKind::CheckBox: {
-      QStyleOptionButton opt;
-      opt.initFrom(w);
-      const bool radio = c.kind == ControlKind::RadioButton;
-      const int indicator =
-          style()->pixelMetric(radio ? QStyle::PM_ExclusiveIndicatorWidth : QStyle::PM_IndicatorWidth, &opt, w) +
-          style()->pixelMetric(radio ? QStyle::PM_RadioButtonLabelSpacing : QStyle::PM_CheckBoxLabelSpacing,
-                               &opt, w);
-      return indicator + 4 + (lines >= 2 ? wrapWidth(text, fm, lines) : fm.horizontalAdvance(text));
+      // The button's own measure, with the text as it will be broken.
+      auto* b = static_cast<QAbstractButton*>(w);
+      const QString saved = b->text();
+      const int room = lines >= 2 ? wrapWidth(text, fm, lines) : fm.horizontalAdvance(text);
+      b->setText(lines >= 2 ? wrapWords(text, fm, room) : text);
+      const int need = b->sizeHint().width();
+      b->setText(saved);
+      return need;
     }
     case ControlKind::Label:
       return lines >= 2 ? wrapWidth(text, fm, lines) : fm.horizontalAdvance(text);

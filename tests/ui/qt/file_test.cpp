@@ -113,7 +113,6 @@ TEST_F(FileSelection, ReadShowsTheCounts) {
 
 TEST_F(FileSelection, ReadWithoutAFileOrWithBadData) {
   QtDialog& d = window();
-  platform_.fileAnswers.push_back(std::nullopt);
   copyExample("sistem3.dat");
   selectFile("sistem3.dat");
   platform_.fileAnswers.push_back(std::nullopt);

@@ -61,12 +61,11 @@ TEST_F(HelpBoxes, FileStructureBoxSavesTheFile) {
   const std::string bytes = readFile(folder() / "structura.txt");
   EXPECT_EQ(bytes, fileStructureFileContents());
   const std::vector<std::string> l = lines(bytes);
-  ASSERT_EQ(l.size(), 22u);
+  ASSERT_EQ(l.size(), 23u);  // 22 records, the last with a line end inside its field
   EXPECT_EQ(l[0], fixedText("Datele din Fisierul de Intrare  (pe linii separate):", 100));
   EXPECT_EQ(l[1], "");
   EXPECT_EQ(l[15], fixedText("3-0)  nc     = numar de constante \"c\" pentru generare", 100));
-  // The help box shows the texts as lines, without the CR.
-  EXPECT_TRUE(host_.onShow != nullptr);
+  EXPECT_EQ(l[21].substr(0, 4), "II. ");
 }
 
 TEST_F(HelpBoxes, TextsOfTheShownBoxes) {
