@@ -26,7 +26,8 @@ namespace {
 QString fromStd(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // Text for a label: the lines of a dialog text are separated by CR LF;
-// trailing blanks are not shown (a centred label would look off-centre).
+// trailing blanks are not shown (a centred label would look off-centre),
+// nor empty lines at the end.
 QString displayText(std::string_view text) {
   QString s = fromStd(text);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -36,6 +37,7 @@ QString displayText(std::string_view text) {
     while (end > 0 && line.at(end - 1) == QLatin1Char(' ')) --end;
     line.truncate(end);
   }
+  while (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();  // a final line end shows nothing
   return lines.join(QLatin1Char('\n'));
 }
 
@@ -284,6 +286,7 @@ void QtDialog::done(int result) {
 
 bool QtDialog::DLG_SHOW_MODELESS() {
   if (closed_) return false;
+  fitTexts();
   if (!initSent_) {
     initSent_ = true;
     if (ownCallback_) {
@@ -502,7 +505,7 @@ int QtDialog::rightLimit(const ControlTemplate& c) const {
 // The width in pixels a control needs to show its template text.
 int QtDialog::requiredWidth(const Control& ctl) const {
   const ControlTemplate& c = *ctl.tpl;
-  const QString text = displayText(ctl.text);
+  const QString text = displayText(c.label);
   if (text.isEmpty()) return 0;
   QWidget* w = ctl.widget;
   const QFontMetrics fm(w->font());
@@ -540,7 +543,7 @@ int QtDialog::requiredWidth(const Control& ctl) const {
 // (its own width, or for a label, radio button or check box also the free
 // room to its right). Labels, radio buttons and check boxes then take the
 // width their text needs within that room.
-void QtDialog::placeControls() {
+void QtDialog::placeControls(double zoom) {
   double scale = 1.0;
   for (const Control& ctl : controls_) {
     const ControlTemplate& c = *ctl.tpl;
@@ -552,7 +555,7 @@ void QtDialog::placeControls() {
     if (room > 0) scale = std::max(scale, need / room);
   }
   scale = std::min(scale, 1.5);
-  base_ = QSizeF(fontBase_.width() * scale, fontBase_.height());
+  base_ = QSizeF(fontBase_.width() * scale * zoom, fontBase_.height() * zoom);
 
   setFixedSize(toPixels(0, 0, template_->width, template_->height).size());
   for (Control& ctl : controls_) {
@@ -564,6 +567,34 @@ void QtDialog::placeControls() {
     }
     ctl.widget->setGeometry(r);
     showText(ctl);
+    if (c.kind == ControlKind::ListBox) fitListBox(ctl);
   }
+}
+
+// Texts set while the dialog is built (the help boxes') may need more room
+// than their boxes give with this font: the whole dialog is then enlarged,
+// across and down alike, until every such text fits.
+void QtDialog::fitTexts() {
+  double zoom = 1.0;
+  for (const Control& ctl : controls_) {
+    const ControlTemplate& c = *ctl.tpl;
+    if (c.hidden || (c.kind != ControlKind::Label && c.kind != ControlKind::SunkenLabel)) continue;
+    auto* label = static_cast<QLabel*>(ctl.widget);
+    if (label->text().isEmpty() || !label->wordWrap()) continue;
+    const QRect r = toPixels(c.x, c.y, c.width, c.height);
+    auto fits = [&](double z) { return label->heightForWidth(qRound(r.width() * z)) <= qRound(r.height() * z); };
+    if (fits(zoom)) continue;
+    double lo = zoom, hi = 2.0;
+    if (!fits(hi)) {
+      zoom = hi;
+      continue;
+    }
+    while (hi - lo > 0.005) {
+      const double mid = (lo + hi) / 2;
+      (fits(mid) ? hi : lo) = mid;
+    }
+    zoom = hi;
+  }
+  if (zoom > 1.0) placeControls(zoom * base_.height() / fontBase_.height());
 }
 }  // namespace parvela::qt

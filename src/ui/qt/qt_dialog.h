@@ -100,7 +100,8 @@ class QtDialog : public QDialog, public parvela::Dialog {
   void showText(Control& ctl);
   void fitEditBox(Control& ctl);
   void fitListBox(Control& ctl);
-  void placeControls();
+  void placeControls(double zoom = 1.0);
+  void fitTexts();
   int requiredWidth(const Control& ctl) const;
   int rightLimit(const ControlTemplate& c) const;
 

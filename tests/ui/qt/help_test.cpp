@@ -28,6 +28,12 @@ std::vector<std::string> lines(const std::string& bytes) {
 TEST_F(HelpBoxes, FileStructureBoxSavesTheFile) {
   host_.onShow = [&](QtDialog& box) {
     EXPECT_TRUE(box.isVisible());
+    // The long help texts fit their boxes whatever the font.
+    for (int id : {kIdStructureUpper, kIdStructureMiddle, kIdStructureLower}) {
+      auto* label = box.controlAs<QLabel>(id);
+      EXPECT_LE(label->heightForWidth(label->width()), label->height()) << id;
+      EXPECT_TRUE(box.rect().contains(label->geometry())) << id;
+    }
     // First cancelled: the error box, and the help box stays open.
     platform_.fileAnswers.push_back(std::nullopt);
     click(box, kIdSaveStructure);
