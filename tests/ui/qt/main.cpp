@@ -7,5 +7,6 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);  // as in the program: the window ends the loop
   return RUN_ALL_TESTS();
 }
