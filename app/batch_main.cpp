@@ -197,6 +197,10 @@ void need(bool done, const std::string& what) {
 
 int run(const Options& o, BatchPlatform& plat) {
   std::string target = o.dataFile;
+  if (std::error_code ec; !std::filesystem::is_regular_file(o.dataFile, ec)) {
+    std::cerr << "parvela-batch: no such data file: " << o.dataFile << std::endl;
+    return 1;
+  }
   if (o.output) {
     std::error_code ec;
     std::filesystem::copy_file(o.dataFile, *o.output, std::filesystem::copy_options::overwrite_existing, ec);
