@@ -1,0 +1,244 @@
+// Free-format (list-directed) input over a text held in memory.
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "io/fortran_io.h"
+
+namespace parvela {
+
+namespace {
+
+using Status = ListReader::Status;
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// A blank inside a line. A CR is one too: before an LF it belongs to the
+// line end, which the line-end handling tells apart.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool endsToken(char c) { return isBlank(c) || c == '\n' || c == ',' || c == '/'; }
+
+std::size_t skipBom(std::string_view t, std::size_t pos) {
+  return (pos == 0 && t.starts_with(kBom)) ? kBom.size() : pos;
+}
+
+// [+|-]digits, no other character, within 32 bits.
+bool parseInteger(std::string_view s, std::int32_t& value) {
+  bool neg = false;
+  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+    neg = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty()) return false;
+  std::int64_t v = 0;
+  for (char c : s) {
+    if (!isDigit(c)) return false;
+    v = v * 10 + (c - '0');
+    if (v > std::int64_t{1} << 31) return false;
+  }
+  if (neg) v = -v;
+  if (v > std::numeric_limits<std::int32_t>::max()) return false;
+  value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+// [+|-] (digits[.[digits]] | .digits) [ (E|D)[+|-]digits | (+|-)digits ],
+// rounded correctly to single precision; out-of-range magnitudes give an
+// infinity or zero of the value's sign.
+bool parseReal(std::string_view s, float& value) {
+  bool neg = false;
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+  // The mantissa is copied as it stands; the exponent is rebuilt below.
+  const std::size_t mantBegin = i;
+  int digits = 0;
+  int firstNonZero = -1;  // index of the first non-zero digit among all digits
+  int intDigits = 0;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (isDigit(c)) {
+      if (c != '0' && firstNonZero < 0) firstNonZero = digits;
+      ++digits;
+      if (!point) ++intDigits;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  const std::string_view mantissa = s.substr(mantBegin, i - mantBegin);
+  long long expo = 0;
+  if (i < s.size()) {
+    const char c = s[i];
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      ++i;
+    } else if (c != '+' && c != '-') {
+      return false;
+    }
+    bool eneg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) eneg = s[i++] == '-';
+    if (i >= s.size()) return false;
+    for (; i < s.size(); ++i) {
+      if (!isDigit(s[i])) return false;
+      if (expo < 100000) expo = expo * 10 + (s[i] - '0');
+    }
+    if (eneg) expo = -expo;
+  }
+  std::string buf(mantissa);
+  buf += 'e';
+  buf += std::to_string(expo);
+  float v = 0;
+  const auto res = std::from_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::general);
+  if (res.ec == std::errc::result_out_of_range) {
+    // Far beyond single precision one way or the other: the decimal place
+    // of the first significant digit tells which.
+    v = intDigits - firstNonZero - 1 + expo >= 0 ? std::numeric_limits<float>::infinity() : 0.0f;
+  } else if (res.ec != std::errc() || res.ptr != buf.data() + buf.size()) {
+    return false;
+  }
+  value = neg ? -v : v;
+  return true;
+}
+
+bool parseValue(std::string_view s, std::int32_t& v) { return parseInteger(s, v); }
+bool parseValue(std::string_view s, float& v) { return parseReal(s, v); }
+
+// One list-directed read of out.size() values starting at the line at pos.
+// On return pos is the start of the next unread line (the end of the text
+// after End); `stored` counts the values actually assigned.
+template <class T>
+Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> out, std::size_t* stored = nullptr) {
+  std::size_t i = skipBom(t, pos);
+  std::size_t k = 0, assigned = 0;
+  enum { Start, AfterComma, AfterValue } sep = Start;
+  bool firstLine = true;
+  long long repeatLeft = 0;
+  bool repeatNull = false;
+  T repeatValue{};
+
+  const auto lineEnd = [&] {  // t[i] == '\n'
+    crlf = i > 0 && t[i - 1] == '\r';
+    ++i;
+  };
+  const auto finish = [&](Status st) {  // skip the rest of the current line
+    while (i < t.size() && t[i] != '\n') ++i;
+    if (i < t.size()) lineEnd();
+    pos = i;
+    if (stored) *stored = assigned;
+    return st;
+  };
+
+  if (out.empty() && i >= t.size()) {
+    pos = t.size();
+    if (stored) *stored = 0;
+    return Status::End;
+  }
+  while (k < out.size()) {
+    if (repeatLeft > 0) {
+      if (!repeatNull) {
+        out[k] = repeatValue;
+        ++assigned;
+      }
+      ++k;
+      --repeatLeft;
+      continue;
+    }
+    for (;;) {
+      while (i < t.size() && isBlank(t[i])) ++i;
+      if (i >= t.size()) {
+        pos = t.size();
+        if (stored) *stored = assigned;
+        return Status::End;
+      }
+      if (t[i] != '\n') break;
+      lineEnd();
+      firstLine = false;
+    }
+    const char c = t[i];
+    if (c == ',') {
+      ++i;
+      // A comma right after a value separates; one after another comma,
+      // or at the very start of the read's first line, stands for a null
+      // value. (After blank lines at the start gfortran takes it as a
+      // separator, and so do we.)
+      if (sep == AfterComma || (sep == Start && firstLine)) ++k;
+      sep = AfterComma;
+      continue;
+    }
+    if (c == '/') {
+      ++i;
+      return finish(Status::Ok);
+    }
+    const std::size_t b = i;
+    while (i < t.size() && !endsToken(t[i])) ++i;
+    const std::string_view tok = t.substr(b, i - b);
+    sep = AfterValue;
+    if (const std::size_t star = tok.find('*'); star != std::string_view::npos) {
+      std::int32_t r = 0;
+      const std::string_view count = tok.substr(0, star);
+      if (count.empty() || !isDigit(count[0]) || !parseInteger(count, r) || r <= 0) return finish(Status::Error);
+      const std::string_view rest = tok.substr(star + 1);
+      repeatNull = rest.empty();
+      if (!repeatNull && !parseValue(rest, repeatValue)) return finish(Status::Error);
+      repeatLeft = r;
+      continue;
+    }
+    T value{};
+    if (!parseValue(tok, value)) return finish(Status::Error);
+    out[k++] = value;
+    ++assigned;
+  }
+  return finish(Status::Ok);
+}
+
+}  // namespace
+
+ListReader::ListReader(std::string_view text, std::size_t start) : text_(text), pos_(start) {}
+
+ListReader::Status ListReader::readIntegers(std::span<std::int32_t> v) { return readList(text_, pos_, sawCrLf_, v); }
+
+ListReader::Status ListReader::readReals(std::span<float> v) { return readList(text_, pos_, sawCrLf_, v); }
+
+ListReader::Status ListReader::readLine(std::string& line, std::size_t maxLength) {
+  pos_ = skipBom(text_, pos_);
+  if (pos_ >= text_.size()) {
+    pos_ = text_.size();
+    return Status::End;
+  }
+  const std::size_t nl = text_.find('\n', pos_);
+  std::size_t end = nl == std::string_view::npos ? text_.size() : nl;
+  const std::size_t next = nl == std::string_view::npos ? text_.size() : nl + 1;
+  if (end > pos_ && text_[end - 1] == '\r') {
+    --end;
+    if (nl != std::string_view::npos) sawCrLf_ = true;
+  } else if (nl != std::string_view::npos) {
+    sawCrLf_ = false;
+  }
+  line.assign(text_.substr(pos_, std::min(end - pos_, maxLength)));
+  pos_ = next;
+  return Status::Ok;
+}
+
+bool readFirstReal(std::string_view text, float& value) {
+  std::size_t pos = 0, stored = 0;
+  bool crlf = false;
+  float v = 0;
+  if (readList(text, pos, crlf, std::span<float>(&v, 1), &stored) != Status::Ok || stored != 1) return false;
+  value = v;
+  return true;
+}
+
+bool readFirstInteger(std::string_view text, std::int32_t& value) {
+  std::size_t pos = 0, stored = 0;
+  bool crlf = false;
+  std::int32_t v = 0;
+  if (readList(text, pos, crlf, std::span<std::int32_t>(&v, 1), &stored) != Status::Ok || stored != 1) return false;
+  value = v;
+  return true;
+}
+
+}  // namespace parvela
