@@ -439,7 +439,7 @@ void editG(std::string& out, double value, int w, int d, int e, int k) {
   const std::size_t before = out.size();
   if (a == 0) {
     const std::string zeros(static_cast<std::size_t>(d - 1), '0');
-    if (!fixedBody(out, neg, "0", zeros, w > 0 ? w - n : 0)) {
+    if (!fixedBody(out, neg, "", zeros, w > 0 ? w - n : 0)) {
       out.resize(before);
       return stars(out, w);
     }
