@@ -82,12 +82,19 @@ void ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::
     ierr = -1;
     return;
   }
-  for (std::size_t k = 1; k <= NB; ++k) {
-    b(N, k) = b(N, k) / a(N, N);
-    for (std::size_t i = N - 1; i >= 1; --i) {
+  // Back substitution. Row i of every solution needs only the rows below
+  // it, so all right-hand sides advance together, row i of U gathered
+  // once; each sum still runs over ascending l.
+  for (std::size_t k = 1; k <= NB; ++k) b(N, k) = b(N, k) / a(N, N);
+  std::vector<float> urow(N + 1);
+  for (std::size_t i = N - 1; i >= 1; --i) {
+    for (std::size_t l = i + 1; l <= N; ++l) urow[l] = a(i, l);
+    const float uii = a(i, i);
+    for (std::size_t k = 1; k <= NB; ++k) {
+      const float* x = &b(1, k);
       float s = 0.0f;
-      for (std::size_t l = i + 1; l <= N; ++l) s = s + a(i, l) * b(l, k);
-      b(i, k) = (b(i, k) - s) / a(i, i);
+      for (std::size_t l = i + 1; l <= N; ++l) s = s + urow[l] * x[l - 1];
+      b(i, k) = (b(i, k) - s) / uii;
     }
   }
 }
