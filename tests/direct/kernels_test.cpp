@@ -154,21 +154,6 @@ TEST_F(Kernels, ElimSkipsExactZerosAndCountsInterchanges) {
   EXPECT_EQ(b, (std::vector<float>{2, 3, 1}));
 }
 
-TEST_F(Kernels, ElimSolvesAllRightHandSidesAtOnce) {
-  auto A = fromRows(3, {1, 2, 3, 4, 5, 6, 7, 8, 10});
-  std::vector<float> B{6, 15, 25, 1, 0, 0};
-  std::int32_t ierr = 0, npiv = 0;
-  ELIM(3, 2, A.data(), B.data(), 1.0E-6f, ierr, npiv);
-  ASSERT_EQ(ierr, 0);
-  EXPECT_EQ(npiv, 2);
-  // The values the reference report shows for this system.
-  EXPECT_EQ(at(A, 3, 2, 1), 1.0f / 7.0f);
-  EXPECT_FLOAT_EQ(at(A, 3, 3, 3), -0.4999998f);
-  EXPECT_FLOAT_EQ(B[0], 1.000001f);
-  EXPECT_FLOAT_EQ(B[1], 0.9999983f);
-  EXPECT_FLOAT_EQ(B[3], -0.6666667f);
-}
-
 // ------------------------------------------------------------------- LU
 
 TEST_F(Kernels, LuFirstColumnChoiceAndUndoneTrials) {
@@ -225,17 +210,6 @@ TEST_F(Kernels, LuComputeAiiAccumulatesInDouble) {
   EXPECT_EQ(value, 1.0f);
 }
 
-TEST_F(Kernels, LuSwapRowIsSymmetric) {
-  auto A = fromRows(2, {1, 2, 3, 4});
-  std::vector<std::int32_t> order{1, 2};
-  SWAP_ROW(2, A.data(), order.data(), 2, 1);
-  EXPECT_EQ(A, fromRows(2, {3, 4, 1, 2}));
-  EXPECT_EQ(order, (std::vector<std::int32_t>{2, 1}));
-  SWAP_ROW(2, A.data(), order.data(), 1, 2);
-  EXPECT_EQ(A, fromRows(2, {1, 2, 3, 4}));
-  EXPECT_EQ(order, (std::vector<std::int32_t>{1, 2}));
-}
-
 TEST_F(Kernels, LuThresholdIsInclusive) {
   const float prag = 1.0E-8f;
   const float below = std::nextafter(prag, 0.0f);
@@ -269,29 +243,6 @@ TEST_F(Kernels, LuSingularFailsAtStepTwo) {
   EXPECT_EQ(swapCount, 1);
   EXPECT_EQ(order, (std::vector<std::int32_t>{2, 1}));
   EXPECT_EQ(at(A, 2, 2, 2), 0.0f);
-}
-
-TEST_F(Kernels, LuSolveOnUnitVectorsGivesTheInverse) {
-  // Needs an interchange; the columns come out in input order.
-  auto A = fromRows(3, {1, 1, 1, 2, 3, 2, 4, 1, 3});  // det = -1
-  std::vector<std::int32_t> order(3);
-  std::int32_t ierr = 0;
-  swapCount = 0;
-  const auto A0 = A;
-  LUDECOMP(A.data(), 3, order.data(), ierr);
-  ASSERT_EQ(ierr, 0);
-  EXPECT_EQ(order[0], 3);
-  for (std::int32_t k = 1; k <= 3; ++k) {
-    std::vector<float> e(3, 0.0f), x(3);
-    e[k - 1] = 1.0f;
-    LUSOLVE(A.data(), e.data(), 3, x.data(), order.data());
-    EXPECT_EQ(e[k - 1], 1.0f);  // the right-hand side is not changed
-    for (std::int32_t i = 1; i <= 3; ++i) {
-      float s = 0;
-      for (std::int32_t j = 1; j <= 3; ++j) s += at(A0, 3, i, j) * x[j - 1];
-      EXPECT_NEAR(s, i == k ? 1.0f : 0.0f, 1e-5f) << "column " << k << " row " << i;
-    }
-  }
 }
 
 // ------------------------------------------------------------- Cholesky
