@@ -129,13 +129,8 @@ void CHOLESKY_S() {
   const std::int32_t nb = ps.nb;
   // Without a packed matrix (released by an earlier run) there is nothing
   // to factor.
-  if (!ps.avAllocated || n <= 0 || nb < 0) return;
-  const std::size_t N = static_cast<std::size_t>(n);
-  const std::size_t nnb = N * static_cast<std::size_t>(nb);
-  if (ps.AV.size() < N * (N + 1) / 2 || ps.B.size() < nnb) return;
-  const bool isSystem = ps.problemKind == ProblemKind::System;
-  TextUnit& out = ReportFile();
-
+  if (!ps.avAllocated) return;
+  // The packed matrix is consumed by every run, whatever its outcome.
   struct ReleaseAV {
     ProblemState& ps;
     ~ReleaseAV() {
@@ -144,6 +139,12 @@ void CHOLESKY_S() {
       ps.avAllocated = false;
     }
   } releaseAV{ps};
+  if (n <= 0 || nb < 0) return;
+  const std::size_t N = static_cast<std::size_t>(n);
+  const std::size_t nnb = N * static_cast<std::size_t>(nb);
+  if (ps.AV.size() < N * (N + 1) / 2 || ps.B.size() < nnb) return;
+  const bool isSystem = ps.problemKind == ProblemKind::System;
+  TextUnit& out = ReportFile();
 
   std::vector<float> A0(N * N);
   for (std::size_t j = 1; j <= N; ++j) {
