@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -124,10 +125,10 @@ void runIteration(Method method) {
     }
   }
 
-  // Trace layout: m values to a line, the sweep number in a field one
-  // character wider on each side than the largest index, values from
-  // column 6 (or just after a wider sweep-number field, which never
-  // overlaps the values).
+  // Trace layout: m values to a line (m + 1 on sweep lines, which end with
+  // dif), the sweep number right-aligned in WIDTH(n+1) + 2 columns, values
+  // from column 6. From n = 999 on the number field reaches column 6; the
+  // values then start right after it instead of overwriting its last digit.
   const std::int32_t m = std::min(n, 8);
   const std::int32_t sweepField = WIDTH(n + 1) + 2;
   const std::int32_t valueColumn = std::max(6, sweepField + 1);

@@ -150,16 +150,6 @@ TEST_F(Kernels, ReorderFailureKeepsExchangesMade) {
   EXPECT_EQ(count, 0);
 }
 
-TEST_F(Kernels, GaussSeidelSweepUsesNewValuesAtOnce) {
-  const auto a = byRows(2, {4, 1, 1, 3});
-  const float b[] = {5, 4};
-  float x0[] = {0, 0};
-  float x1[] = {99, 99};
-  sweepGaussSeidel(2, a.data(), b, x0, x1);
-  EXPECT_EQ(x1[0], 1.25f);
-  EXPECT_EQ(x1[1], (4.0f - 1.25f) / 3.0f);
-}
-
 TEST_F(Kernels, GaussSeidelSumsInIncreasingColumnOrder) {
   // Row 2: s = (A21 x1 + A23 x3) + A24 x4 = (1e8 - 1e8) + 1 = 1; grouping the
   // terms after the diagonal first would lose the 1.
