@@ -28,9 +28,10 @@ class DataFile {
   bool load();
   std::string_view contents() const { return contents_; }
 
-  // Called by the reader after a successful or failed read: the offset in
-  // contents() after the last data line read. From now on reports can be
-  // written; the next one replaces everything after this offset.
+  // Called by the reader after a successful read: the offset in contents()
+  // after the last data line read. From now on reports can be written; the
+  // next one replaces everything after this offset. A failed read leaves
+  // the data end forgotten (by load()), so no report can be written.
   void markDataEnd(std::size_t offset);
   bool hasDataEnd() const { return dataEndKnown_; }
 
@@ -38,7 +39,9 @@ class DataFile {
   // Checks that the file still begins with the bytes read (Changed if
   // not), then writes `report` ('\n' line ends, converted to CR LF when the
   // data lines end so): after the data for the first report since the
-  // read, at the end of the file afterwards.
+  // read, at the end of the file afterwards. A line end is added first
+  // when the file's last line has none. NoData when no file is selected or
+  // no successful read marked the data end; IoError when writing fails.
   WriteResult writeReport(std::string_view report);
   // The check alone.
   WriteResult checkUnchanged() const;
@@ -46,7 +49,7 @@ class DataFile {
  private:
   std::string path_;
   std::string contents_;
-  std::string dataPart_;  // the bytes up to the data end, as read
+  std::size_t dataEnd_ = 0;  // contents_[0, dataEnd_) are the data as read
   bool dataEndKnown_ = false;
   bool reportWritten_ = false;  // a report followed the last read
   bool crlf_ = false;

@@ -1,0 +1,211 @@
+#include "io/reader.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/platform.h"
+#include "core/problem_state.h"
+#include "io/data_file.h"
+#include "io/fortran_io.h"
+#include "io/generators.h"
+
+namespace parvela {
+
+namespace {
+
+using Status = ListReader::Status;
+
+void readError() { platform().messageBox("Eroare de citire in fisierul de date", "Error", IconKind::Error); }
+
+void memoryError(const std::string& what) {
+  platform().messageBox("Memorie insuficienta: " + what, "Error", IconKind::Error);
+}
+
+std::string num(std::int64_t v) { return std::to_string(v); }
+
+// Swaps A with its transpose (n x n, in place).
+void transposeSquare(float* A, std::size_t n) {
+  constexpr std::size_t kBlock = 64;
+  for (std::size_t jb = 0; jb < n; jb += kBlock)
+    for (std::size_t ib = jb; ib < n; ib += kBlock)
+      for (std::size_t j = jb; j < std::min(jb + kBlock, n); ++j)
+        for (std::size_t i = std::max(ib, j + 1); i < std::min(ib + kBlock, n); ++i)
+          std::swap(A[j * n + i], A[i * n + j]);
+}
+
+// Reads the matrix rows of a data file into A (or AV). Returns false after
+// a read error (already shown); sets atEnd when the file ended.
+bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
+  const std::size_t n = static_cast<std::size_t>(s.n);
+  float* A = s.A.data();
+
+  if (s.matrixKind == MatrixKind::General) {
+    // Row i goes into the contiguous stretch that is column i, so A holds
+    // its transpose until the end. A row the file ends in (or that holds a
+    // bad value) stays all zero.
+    bool ok = true;
+    for (std::size_t i = 0; i < n && !atEnd; ++i) {
+      std::span<float> row(A + i * n, n);
+      const Status st = in.readReals(row);
+      if (st == Status::Ok) continue;
+      std::fill(row.begin(), row.end(), 0.0f);
+      if (st == Status::End) {
+        atEnd = true;
+      } else {
+        ok = false;
+        break;
+      }
+    }
+    transposeSquare(A, n);
+    if (!ok) readError();
+    return ok;
+  }
+
+  // Symmetric: row i holds A(i,i..n).
+  if (s.methodIndex == 3) {
+    // Straight into the packed upper triangle: A(i,j) at LOCA(i,j).
+    std::vector<float> row(n);
+    for (std::size_t i = 1; i <= n && !atEnd; ++i) {
+      std::span<float> part(row.data(), n - i + 1);
+      std::fill(part.begin(), part.end(), 0.0f);
+      const Status st = in.readReals(part);
+      if (st == Status::End) {
+        atEnd = true;
+        break;
+      }
+      if (st == Status::Error) {
+        readError();
+        return false;
+      }
+      for (std::size_t j = i; j <= n; ++j)
+        s.AV[static_cast<std::size_t>(LOCA(static_cast<std::int64_t>(i), static_cast<std::int64_t>(j))) - 1] =
+            part[j - i];
+    }
+    return true;
+  }
+
+  // Full matrix: A(i,i..n) equals A(i..n,i), a contiguous stretch of
+  // column i; the upper triangle is mirrored from it afterwards.
+  bool ok = true;
+  for (std::size_t i = 0; i < n && !atEnd; ++i) {
+    std::span<float> part(A + i * n + i, n - i);
+    const Status st = in.readReals(part);
+    if (st == Status::Ok) continue;
+    std::fill(part.begin(), part.end(), 0.0f);
+    if (st == Status::End) {
+      atEnd = true;
+    } else {
+      ok = false;
+      break;
+    }
+  }
+  // Upper from lower here, which is the lower triangle from the rows read.
+  for (std::size_t j = 0; j < n; ++j)
+    for (std::size_t i = j + 1; i < n; ++i) A[i * n + j] = A[j * n + i];
+  if (!ok) readError();
+  return ok;
+}
+
+}  // namespace
+
+void READINPUTFILE() {
+  ProblemState& s = problem();
+  s.dataRead = false;
+
+  DataFile& file = InputDataFile();
+  if (!file.selected()) {
+    platform().messageBox("Nu a fost selectat niciun fisier de date.", "Error", IconKind::Error);
+    return;
+  }
+  if (!file.load()) {
+    platform().messageBox("Fisierul de date nu poate fi citit.", "Error", IconKind::Error);
+    return;
+  }
+
+  ListReader in(file.contents());
+
+  // The title: one whole line, not used further.
+  std::string title;
+  if (in.readLine(title, 100) != Status::Ok) return readError();
+
+  // n and nb; a slash before them keeps the values they had.
+  std::int32_t sizes[2] = {s.n, s.nb};
+  if (in.readIntegers(sizes) != Status::Ok) return readError();
+  s.n = sizes[0];
+  s.nb = sizes[1];
+  if (s.n < 1 || (s.problemKind == ProblemKind::System && s.nb < 1)) return readError();
+
+  const std::int64_t n = s.n;
+  if (!allocateZeroed(s.A, n * n))
+    return memoryError("matricea de ordin n = " + num(n) + " nu poate fi alocata.");
+
+  bool atEnd = false;  // the file ended: what is left stays zero
+  if (s.inputSource == InputSource::DataFile) {
+    if (s.matrixKind == MatrixKind::Symmetric) {
+      s.avAllocated = allocateZeroed(s.AV, n * (n + 1) / 2);
+      if (!s.avAllocated)
+        return memoryError("matricea simetrica de ordin n = " + num(n) + " nu poate fi alocata.");
+    }
+    if (!readMatrixRows(in, s, atEnd)) return;
+
+    if (s.invertElements) {
+      std::vector<float>& target =
+          (s.matrixKind == MatrixKind::Symmetric && s.methodIndex == 3) ? s.AV : s.A;
+      for (float& x : target) x = 1.0f / x;
+    }
+  } else {
+    std::int32_t count[1] = {s.nc};
+    if (in.readIntegers(count) != Status::Ok) return readError();
+    s.nc = count[0];
+    if (s.nc > 0) {
+      if (!allocateZeroed(s.C, s.nc))
+        return memoryError("cele nc = " + num(s.nc) + " constante nu pot fi alocate.");
+      const Status st = in.readReals(s.C);
+      if (st == Status::Error) return readError();
+      if (st == Status::End) atEnd = true;
+    }
+
+    // A generator must be chosen and given what it reads.
+    const std::string_view name = generatorName(s.generatorIndex);
+    if (name.empty()) return readError();
+    if (s.nc < leastConstants(name, s.n)) return readError();
+    if (name == "Wilkinson 5" && s.n < 5) return readError();
+    GEN_A(s.n, s.A.data(), s.nc, s.C.data(), s.GENERATA[static_cast<std::size_t>(s.generatorIndex)]);
+
+    if (s.methodIndex == 3) {
+      s.avAllocated = allocateZeroed(s.AV, n * (n + 1) / 2);
+      if (!s.avAllocated)
+        return memoryError("matricea simetrica de ordin n = " + num(n) + " nu poate fi alocata.");
+      const std::size_t nn = static_cast<std::size_t>(n);
+      for (std::size_t j = 1; j <= nn; ++j)
+        for (std::size_t i = 1; i <= j; ++i)
+          s.AV[static_cast<std::size_t>(LOCA(static_cast<std::int64_t>(i), static_cast<std::int64_t>(j))) - 1] =
+              s.A[(j - 1) * nn + (i - 1)];
+    }
+  }
+
+  if (s.problemKind == ProblemKind::System) {
+    const std::int64_t nb = s.nb;
+    if (!allocateZeroed(s.B, n * nb))
+      return memoryError("termenii liberi (n = " + num(n) + ", nb = " + num(nb) + ") nu pot fi alocati.");
+    for (std::int64_t ib = 0; ib < nb && !atEnd; ++ib) {
+      const Status st = in.readReals(std::span<float>(s.B.data() + ib * n, static_cast<std::size_t>(n)));
+      if (st == Status::Error) return readError();
+      if (st == Status::End) atEnd = true;
+    }
+  } else {
+    s.nb = s.n;
+    if (!allocateZeroed(s.B, n * n))
+      return memoryError("matricea unitate de ordin n = " + num(n) + " nu poate fi alocata.");
+    for (std::int64_t i = 0; i < n; ++i) s.B[static_cast<std::size_t>(i * n + i)] = 1.0f;
+  }
+
+  s.dataRead = true;
+  file.markDataEnd(in.position());
+}
+
+}  // namespace parvela

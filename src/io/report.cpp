@@ -1,0 +1,100 @@
+#include "io/report.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "condition/norm_choice.h"
+#include "core/problem_state.h"
+#include "io/fortran_io.h"
+
+namespace parvela {
+
+std::int32_t WIDTH(std::int32_t k) {
+  if (k == 0) return 1;
+  // Through the single-precision logarithm, truncated: for very large
+  // magnitudes this can count one digit more than the number has.
+  const float magnitude = static_cast<float>(std::llabs(std::int64_t{k}));
+  std::int32_t w = static_cast<std::int32_t>(std::log10(magnitude) + 1.0f);
+  if (k < 0) ++w;
+  return w;
+}
+
+void PRINTA(std::int32_t n, std::int32_t nb, const float* A, const float* B, bool withB) {
+  TextUnit& out = ReportFile();
+  // Rows that fill whole lines (n a multiple of 5 above 5) are kept apart
+  // by an empty line.
+  const bool spaced = n > 5 && n % 5 == 0;
+  const std::size_t rows = n > 0 ? static_cast<std::size_t>(n) : 0;
+
+  out.write("(/, a)", {"Matricea A"});
+  std::vector<FItem> row(rows);
+  for (std::size_t i = 0; i < rows; ++i) {
+    for (std::size_t j = 0; j < rows; ++j) row[j] = A[j * rows + i];
+    out.print(row);
+    if (spaced) out.print();
+  }
+
+  if (!withB) return;
+  out.write("(/, a)", {"Termenii liberi b"});
+  const std::size_t cols = nb > 0 ? static_cast<std::size_t>(nb) : 0;
+  row.resize(cols);
+  for (std::size_t i = 0; i < rows; ++i) {
+    for (std::size_t k = 0; k < cols; ++k) row[k] = B[k * rows + i];
+    out.print(row);
+    if (spaced) out.print();
+  }
+}
+
+void PRINT_CODURI() {
+  const ProblemState& s = problem();
+  TextUnit& out = ReportFile();
+  const bool condition = s.problemKind == ProblemKind::ConditionNumber;
+
+  switch (s.problemKind) {
+    case ProblemKind::System:
+      out.write("(/, a)", {"Problema: Sistem liniar"});
+      break;
+    case ProblemKind::Inverse:
+      out.write("(/, a)", {"Problema: Inversare matrice"});
+      break;
+    case ProblemKind::ConditionNumber: {
+      const std::string norm = NORMA_CHAR(s.normIndex);
+      const char* lead = s.normSelection == 4 ? "Problema: Numar de Conditie;  "
+                                              : "Problema: Numar de Conditie;  Norma-";
+      out.write("(/,a,a,a/)", {lead, trimRight(norm), "."});
+      break;
+    }
+  }
+
+  out.write("(a)", {s.matrixKind == MatrixKind::General ? "Matrice: generala" : "Matrice: simetrica"});
+
+  if (s.inputSource == InputSource::DataFile) {
+    out.write("(a)", {"- Citita din fisier"});
+  } else {
+    // No generator selected (the source switched after a read): no name.
+    const std::string line = "- Generata (" + std::string(generatorName(s.generatorIndex)) + ")";
+    out.write("(a)", {line});
+  }
+
+  if (s.invertElements) out.write("(a)", {"- Cu inversare elemente"});
+  if (s.printMatrix) out.write("(a)", {"- Cu tiparire matrice"});
+  if (condition) return;
+
+  if (s.printDeterminant) out.write("(a)", {"- Cu calculare determinant"});
+  out.write("(a)", {s.verifyMode == VerifyMode::MaxDifferences ? "Verificare: diferente maxime"
+                                                                : "Verificare: fiecare ecuatie"});
+
+  // The method's name in full, 33 characters; blank when none is chosen.
+  const std::string method = fixedText(methodName(s.methodIndex), kNameLength);
+  out.write("(/, a,a)", {"Metoda: ", method});
+
+  if (s.methodIndex >= 4) {
+    out.write(fillWidths("(a,1p,e10.3,a,I<>)", {WIDTH(s.nlim)}),
+              {"Toleranta: eps = ", s.eps, ";  Numar limita de iteratii: nlim =", s.nlim});
+  }
+  if (s.methodIndex == 5) out.write("(a,1pE10.3)", {"Omega =", s.omega});
+}
+
+}  // namespace parvela
