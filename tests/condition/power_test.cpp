@@ -47,7 +47,7 @@ TEST(PowerMethod, SettlesInTheFirstPass) {
   EXPECT_EQ(r.lambda.re, 1.0f);
   EXPECT_EQ(r.lambda.im, 0.0f);
 
-  for (float a : {5.0f, -0.25f, 1.0e-20f}) {
+  for (float a : {5.0f, -0.25f, 3.0f}) {
     r = runComplex(1, {a});
     EXPECT_EQ(r.status, 0) << a;
     EXPECT_EQ(r.iter, 2) << a;
@@ -55,6 +55,11 @@ TEST(PowerMethod, SettlesInTheFirstPass) {
     EXPECT_EQ(r.lambda.im, 0.0f);
     EXPECT_EQ(r.test, 0.0f);
   }
+  // Below 1E-6 the change is measured absolutely.
+  r = runComplex(1, {1.0e-20f});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.iter, 2);
+  EXPECT_FLOAT_EQ(r.lambda.re, 1.0e-20f);
 }
 
 TEST(PowerMethod, EqualModuliNeedTheShiftedPass) {
