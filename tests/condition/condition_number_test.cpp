@@ -230,7 +230,7 @@ double conditionOf(const std::string& stdoutLine) {
 
 // Relative accuracy single precision allows for a quantity resting on an
 // inverse of condition kappa.
-double allowed(double kappa) { return 8.0 * kappa * std::ldexp(1.0, -24); }
+double allowed(double kappa) { return kappa * std::ldexp(1.0, -24); }
 
 // ---------------------------------------------------------------------------
 
