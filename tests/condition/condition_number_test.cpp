@@ -319,14 +319,16 @@ TEST(ConditionNumber, HilbertMatricesAgreeWithDoublePrecision) {
     const DMatrix inv = inverse(n, a);
     const double kappa = normInf(n, a) * normInf(n, inv);
     const double tol = allowed(kappa);
+    // The condition number switches layout above 1000; the norms stay in
+    // fixed notation below 1E7.
     const std::string c = n == 3 ? "{g}" : "{e}";
     SCOPED_TRACE(n);
 
     load(n, h, kInf);
     RunOutput r = run();
     expectReport(r.report,
-                 "\n\n Norma-infinit (norma liniilor):\n\n Norm(A) ={g}\n Norm(A-invers) =" + c +
-                     "\n\n Numarul de conditie =" + c + "\n",
+                 "\n\n Norma-infinit (norma liniilor):\n\n Norm(A) ={g}\n Norm(A-invers) ={g}"
+                 "\n\n Numarul de conditie =" + c + "\n",
                  {{normInf(n, a), 1e-6}, {normInf(n, inv), tol}, {kappa, tol}});
     EXPECT_NEAR(conditionOf(r.stdout_), kappa, kappa * tol);
 
@@ -334,8 +336,8 @@ TEST(ConditionNumber, HilbertMatricesAgreeWithDoublePrecision) {
     r = run();
     const double kappa1 = norm1(n, a) * norm1(n, inv);
     expectReport(r.report,
-                 "\n\n Norma-1 (norma coloanelor):\n\n Norm(A) ={g}\n Norm(A-invers) =" + c +
-                     "\n\n Numarul de conditie =" + c + "\n",
+                 "\n\n Norma-1 (norma coloanelor):\n\n Norm(A) ={g}\n Norm(A-invers) ={g}"
+                 "\n\n Numarul de conditie =" + c + "\n",
                  {{norm1(n, a), 1e-6}, {norm1(n, inv), tol}, {kappa1, tol}});
 
     // For a symmetric positive-definite matrix both estimates are the ratio
@@ -357,8 +359,8 @@ TEST(ConditionNumber, HilbertMatricesAgreeWithDoublePrecision) {
     load(n, h, kStar);
     r = run();
     expectReport(r.report,
-                 "\n\n Cond(A)*:\n\n Raza_spectrala(A):{g}\n Raza_spectrala(A-invers):" + c +
-                     "\n\n Numarul de conditie =" + c + "\n",
+                 "\n\n Cond(A)*:\n\n Raza_spectrala(A):{g}\n Raza_spectrala(A-invers):{g}"
+                 "\n\n Numarul de conditie =" + c + "\n",
                  {{lmax, 1e-6}, {1 / lmin, tol}, {lmax / lmin, tol}});
   }
 }

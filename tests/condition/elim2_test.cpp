@@ -121,7 +121,7 @@ TEST_F(Elim2Test, PivotLineLayout) {
   b = identity(3);
   ELIM2(3, 3, a.data(), b.data(), kEps, status);
   EXPECT_EQ(status, -1);
-  EXPECT_EQ(ReportFile().take(), "\n Linia 3: Pivot = -2.5000000E-09  <  1.000E-08\n");
+  EXPECT_EQ(ReportFile().take(), "\n Linia 3: Pivot = -2.5000000E-09 <  1.000E-08\n");
 
   // Row 12: the row number takes its own width, no leading blanks.
   const int n = 12;
@@ -130,7 +130,7 @@ TEST_F(Elim2Test, PivotLineLayout) {
   b = identity(n);
   ELIM2(n, n, a.data(), b.data(), kEps, status);
   EXPECT_EQ(status, -1);
-  EXPECT_EQ(ReportFile().take(), "\n Linia 12: Pivot =  2.5000000E-09  <  1.000E-08\n");
+  EXPECT_EQ(ReportFile().take(), "\n Linia 12: Pivot =  2.5000000E-09 <  1.000E-08\n");
 }
 
 }  // namespace
