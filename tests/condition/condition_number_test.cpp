@@ -68,9 +68,9 @@ RunOutput run() {
 
 // ---------------------------------------------------------------------------
 // Reports with numbers checked against independent values: in `pattern`,
-// {g} stands for a 15-character 1pg15.7 field in fixed notation and {e} for
-// a 1pe15.7 field; each is compared with the next of `values` within a
-// relative tolerance.
+// {g} stands for a 1pg15.7 field in fixed notation and {e} for a 1pe15.7
+// field; each is compared with the next of `values` within a relative
+// tolerance.
 struct Expected {
   double value;
   double relTol;
@@ -78,148 +78,30 @@ struct Expected {
 
 void expectReport(const std::string& actual, const std::string& pattern,
                   const std::vector<Expected>& values) {
+  static const std::regex fixedShape(R"( *-?\d+\.\d+    )");
+  static const std::regex exponentShape(R"( *-?[1-9]\.\d{7}E[+-]\d\d)");
   std::size_t a = 0, p = 0, v = 0;
   while (p < pattern.size()) {
     if (pattern.compare(p, 3, "{g}") == 0 || pattern.compare(p, 3, "{e}") == 0) {
-      const bool fixed = pattern[p + 1] == 'g';
       ASSERT_LE(a + 15, actual.size()) << actual;
       const std::string field = actual.substr(a, 15);
-      const std::string digits = field.substr(0, fixed ? 11 : 15);
-      const std::size_t first = digits.find_first_not_of(' ');
-      ASSERT_NE(first, std::string::npos) << field;
-      const std::string number = digits.substr(first);
-      // Fixed: seven significant digits and four blanks; exponent form
-      // under 1p: one non-zero digit before the point, seven after.
-      static const std::regex fixedShape(R"(-?(\d+\.\d*|\.\d+))");
-      static const std::regex exponentShape(R"(-?[1-9]\.\d{7}E[+-]\d\d)");
-      if (fixed) {
-        EXPECT_EQ(field.substr(11), "    ") << field;
-        EXPECT_TRUE(std::regex_match(number, fixedShape)) << field;
-        std::string significant;
-        for (char c : number)
-          if (c >= '0' && c <= '9') significant += c;
-        significant.erase(0, significant.find_first_not_of('0'));
-        EXPECT_TRUE(significant.size() == 7 || number.find_first_not_of("0.") == std::string::npos)
-            << field;
-      } else {
-        EXPECT_TRUE(std::regex_match(number, exponentShape)) << field;
-      }
+      EXPECT_TRUE(std::regex_match(field, pattern[p + 1] == 'g' ? fixedShape : exponentShape))
+          << "'" << field << "' in\n" << actual;
       ASSERT_LT(v, values.size());
-      const double got = std::strtod(number.c_str(), nullptr);
       const Expected& e = values[v++];
-      EXPECT_NEAR(got, e.value, std::fabs(e.value) * e.relTol) << "field " << v << ": " << field;
+      EXPECT_NEAR(std::strtod(field.c_str(), nullptr), e.value, std::fabs(e.value) * e.relTol)
+          << "field " << v << " in\n" << actual;
       a += 15;
       p += 3;
-      continue;
+    } else {
+      ASSERT_TRUE(a < actual.size() && actual[a] == pattern[p])
+          << "at offset " << a << "; expected\n" << pattern << "\ngot\n" << actual;
+      ++a;
+      ++p;
     }
-    ASSERT_LT(a, actual.size()) << "report ends early; expected\n" << pattern << "\ngot\n" << actual;
-    ASSERT_EQ(actual[a], pattern[p]) << "at offset " << a << "; expected\n"
-                                     << pattern << "\ngot\n"
-                                     << actual;
-    ++a;
-    ++p;
   }
-  EXPECT_EQ(a, actual.size()) << "extra text: " << actual.substr(a);
+  EXPECT_EQ(actual.substr(a), "");
   EXPECT_EQ(v, values.size());
-}
-
-// Independent double-precision arithmetic.
-using DMatrix = std::vector<double>;  // column-major
-
-DMatrix toDouble(const std::vector<float>& a) { return DMatrix(a.begin(), a.end()); }
-
-DMatrix inverse(int n, DMatrix a) {
-  DMatrix x(static_cast<std::size_t>(n) * n, 0.0);
-  for (int i = 0; i < n; ++i) x[i * n + i] = 1.0;
-  auto at = [n](DMatrix& m, int i, int j) -> double& { return m[j * n + i]; };
-  for (int k = 0; k < n; ++k) {
-    int p = k;
-    for (int i = k + 1; i < n; ++i)
-      if (std::fabs(at(a, i, k)) > std::fabs(at(a, p, k))) p = i;
-    for (int j = 0; j < n; ++j) {
-      std::swap(at(a, k, j), at(a, p, j));
-      std::swap(at(x, k, j), at(x, p, j));
-    }
-    const double d = at(a, k, k);
-    for (int j = 0; j < n; ++j) {
-      at(a, k, j) /= d;
-      at(x, k, j) /= d;
-    }
-    for (int i = 0; i < n; ++i) {
-      if (i == k) continue;
-      const double f = at(a, i, k);
-      for (int j = 0; j < n; ++j) {
-        at(a, i, j) -= f * at(a, k, j);
-        at(x, i, j) -= f * at(x, k, j);
-      }
-    }
-  }
-  return x;
-}
-
-double normInf(int n, const DMatrix& a) {
-  double r = 0;
-  for (int i = 0; i < n; ++i) {
-    double s = 0;
-    for (int j = 0; j < n; ++j) s += std::fabs(a[j * n + i]);
-    r = std::max(r, s);
-  }
-  return r;
-}
-
-double norm1(int n, const DMatrix& a) {
-  double r = 0;
-  for (int j = 0; j < n; ++j) {
-    double s = 0;
-    for (int i = 0; i < n; ++i) s += std::fabs(a[j * n + i]);
-    r = std::max(r, s);
-  }
-  return r;
-}
-
-DMatrix gram(int n, const DMatrix& a) {
-  DMatrix w(static_cast<std::size_t>(n) * n, 0.0);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j)
-      for (int k = 0; k < n; ++k) w[j * n + i] += a[i * n + k] * a[j * n + k];
-  return w;
-}
-
-// Eigenvalues of a symmetric matrix by cyclic Jacobi rotations.
-std::vector<double> symmetricEigenvalues(int n, DMatrix a) {
-  auto at = [n](DMatrix& m, int i, int j) -> double& { return m[j * n + i]; };
-  for (int sweep = 0; sweep < 100; ++sweep) {
-    double off = 0;
-    for (int i = 0; i < n; ++i)
-      for (int j = i + 1; j < n; ++j) off += at(a, i, j) * at(a, i, j);
-    if (off < 1e-300) break;
-    for (int p = 0; p < n; ++p)
-      for (int q = p + 1; q < n; ++q) {
-        if (at(a, p, q) == 0.0) continue;
-        const double theta = (at(a, q, q) - at(a, p, p)) / (2 * at(a, p, q));
-        const double t = (theta >= 0 ? 1 : -1) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
-        const double c = 1 / std::sqrt(t * t + 1), s = t * c;
-        for (int k = 0; k < n; ++k) {
-          const double akp = at(a, k, p), akq = at(a, k, q);
-          at(a, k, p) = c * akp - s * akq;
-          at(a, k, q) = s * akp + c * akq;
-        }
-        for (int k = 0; k < n; ++k) {
-          const double apk = at(a, p, k), aqk = at(a, q, k);
-          at(a, p, k) = c * apk - s * aqk;
-          at(a, q, k) = s * apk + c * aqk;
-        }
-      }
-  }
-  std::vector<double> ev(n);
-  for (int i = 0; i < n; ++i) ev[i] = at(a, i, i);
-  return ev;
-}
-
-double spectralRadius(int n, const DMatrix& symmetric) {
-  double r = 0;
-  for (double e : symmetricEigenvalues(n, symmetric)) r = std::max(r, std::fabs(e));
-  return r;
 }
 
 double conditionOf(const std::string& stdoutLine) {
@@ -228,9 +110,36 @@ double conditionOf(const std::string& stdoutLine) {
   return std::strtod(stdoutLine.c_str() + key.size(), nullptr);
 }
 
-// Relative accuracy single precision allows for a quantity resting on an
-// inverse of condition kappa.
+// Relative accuracy that single precision allows for a quantity resting on
+// an inverse of condition kappa.
 double allowed(double kappa) { return kappa * std::ldexp(1.0, -24); }
+
+// The exact inverse of the Hilbert matrix (integers), in double precision.
+std::vector<double> hilbertInverse(int n) {
+  auto binom = [](int m, int k) {
+    double r = 1;
+    for (int t = 1; t <= k; ++t) r = r * (m - k + t) / t;
+    return r;
+  };
+  std::vector<double> x(static_cast<std::size_t>(n) * n);
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= n; ++j) {
+      const double c = binom(i + j - 2, i - 1);
+      x[(j - 1) * n + i - 1] = ((i + j) % 2 ? -1 : 1) * (i + j - 1) * binom(n + i - 1, n - j) *
+                               binom(n + j - 1, n - i) * c * c;
+    }
+  return x;
+}
+
+double normInf(int n, const std::vector<double>& a) {
+  double r = 0;
+  for (int i = 0; i < n; ++i) {
+    double s = 0;
+    for (int j = 0; j < n; ++j) s += std::fabs(a[j * n + i]);
+    r = std::max(r, s);
+  }
+  return r;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -309,78 +218,71 @@ TEST(ConditionNumber, RotationNeedsTheShiftedPassTwice) {
                           one + "\n\n Numarul de conditie =" + one + "\n");
 }
 
-// The Hilbert matrices in all four norms against double-precision values:
-// order 3 stays in fixed notation, order 5 passes 1000 and takes the
-// exponent layout.
+// The Hilbert matrices in all four norms against double-precision values
+// (the exact inverse, and the extreme eigenvalues of H3 and H5): order 3
+// stays in fixed notation, order 5 passes 1000 and takes the exponent
+// layout for its condition number.
 TEST(ConditionNumber, HilbertMatricesAgreeWithDoublePrecision) {
-  for (int n : {3, 5}) {
-    const std::vector<float> h = hilbert(n);
-    const DMatrix a = toDouble(h);
-    const DMatrix inv = inverse(n, a);
-    const double kappa = normInf(n, a) * normInf(n, inv);
-    const double tol = allowed(kappa);
-    // The condition number switches layout above 1000; the norms stay in
-    // fixed notation below 1E7.
-    const std::string c = n == 3 ? "{g}" : "{e}";
+  struct Case {
+    int n;
+    double lmax, lmin;
+  };
+  for (const Case& k : {Case{3, 1.408318927123654, 2.687340355773529e-3},
+                        Case{5, 1.567050691098231, 3.287928772171863e-6}}) {
+    const int n = k.n;
     SCOPED_TRACE(n);
+    double normA = 0;
+    for (int j = 1; j <= n; ++j) normA += 1.0 / j;  // first row
+    const double normInv = normInf(n, hilbertInverse(n));  // = 1-norm: symmetric
+    const double kappa = normA * normInv;
+    const double tol = allowed(kappa);
+    const std::string c = n == 3 ? "{g}" : "{e}";
 
-    load(n, h, kInf);
-    RunOutput r = run();
-    expectReport(r.report,
-                 "\n\n Norma-infinit (norma liniilor):\n\n Norm(A) ={g}\n Norm(A-invers) ={g}"
-                 "\n\n Numarul de conditie =" + c + "\n",
-                 {{normInf(n, a), 1e-6}, {normInf(n, inv), tol}, {kappa, tol}});
-    EXPECT_NEAR(conditionOf(r.stdout_), kappa, kappa * tol);
+    for (std::int32_t code : {kInf, kOne}) {
+      load(n, hilbert(n), code);
+      const RunOutput r = run();
+      expectReport(r.report,
+                   std::string(code == kInf ? "\n\n Norma-infinit (norma liniilor):"
+                                            : "\n\n Norma-1 (norma coloanelor):") +
+                       "\n\n Norm(A) ={g}\n Norm(A-invers) ={g}\n\n Numarul de conditie =" + c + "\n",
+                   {{normA, 1e-6}, {normInv, tol}, {kappa, tol}});
+      EXPECT_NEAR(conditionOf(r.stdout_), kappa, kappa * tol);
+    }
 
-    load(n, h, kOne);
-    r = run();
-    const double kappa1 = norm1(n, a) * norm1(n, inv);
-    expectReport(r.report,
-                 "\n\n Norma-1 (norma coloanelor):\n\n Norm(A) ={g}\n Norm(A-invers) ={g}"
-                 "\n\n Numarul de conditie =" + c + "\n",
-                 {{norm1(n, a), 1e-6}, {norm1(n, inv), tol}, {kappa1, tol}});
-
-    // For a symmetric positive-definite matrix both estimates are the ratio
-    // of the extreme eigenvalues.
-    const std::vector<double> ev = symmetricEigenvalues(n, a);
-    const double lmax = *std::max_element(ev.begin(), ev.end());
-    const double lmin = *std::min_element(ev.begin(), ev.end());
-    const std::string big = n == 3 ? "{g}" : "{e}";  // 1/lmin^2 for the 2-norm
-    load(n, h, kTwo);
-    r = run();
-    expectReport(r.report,
+    // Symmetric positive definite: both estimates are lmax / lmin; the
+    // radius of (A^-1)^T A^-1 passes 1E7 for H5 and leaves fixed notation.
+    load(n, hilbert(n), kTwo);
+    expectReport(run().report,
                  "\n\n Norma-2 (norma euclidiana):\n\n Raza_spectrala(A_transpus*A) ={g}\n"
                  " Raza_spectrala(A-invers_transpus*A-invers) =" +
-                     big + "\n\n Numarul de conditie =" + c + "\n",
-                 {{spectralRadius(n, gram(n, a)), 1e-5},
-                  {spectralRadius(n, gram(n, inv)), 2 * tol},
-                  {lmax / lmin, tol}});
+                     c + "\n\n Numarul de conditie =" + c + "\n",
+                 {{k.lmax * k.lmax, 1e-5}, {1 / (k.lmin * k.lmin), 2 * tol}, {k.lmax / k.lmin, tol}});
 
-    load(n, h, kStar);
-    r = run();
-    expectReport(r.report,
+    load(n, hilbert(n), kStar);
+    expectReport(run().report,
                  "\n\n Cond(A)*:\n\n Raza_spectrala(A):{g}\n Raza_spectrala(A-invers):{g}"
                  "\n\n Numarul de conditie =" + c + "\n",
-                 {{lmax, 1e-6}, {1 / lmin, tol}, {lmax / lmin, tol}});
+                 {{k.lmax, 1e-6}, {1 / k.lmin, tol}, {k.lmax / k.lmin, tol}});
   }
 }
 
+// A non-symmetric matrix tells A^T A from A A^T and rows from columns.
 TEST(ConditionNumber, NonSymmetricMatrixAgreesWithDoublePrecision) {
-  const int n = 4;
-  const std::vector<float> m =
-      byRows(n, {4, -1, 0.5f, 2, 1, 3, -2, 0, 0.25f, 1, 5, -1, 2, 0, 1, 6});
-  const DMatrix a = toDouble(m);
-  const DMatrix inv = inverse(n, a);
-  const double kappa = normInf(n, a) * normInf(n, inv);
+  const double a = 4, b = -1, c = 3, d = 2;  // [[a, b], [c, d]]
+  const double det = a * d - b * c;
+  const double ia = d / det, ib = -b / det, ic = -c / det, id = a / det;
+  const double frob = a * a + b * b + c * c + d * d;
+  const double root = std::sqrt(frob * frob - 4 * det * det);
+  const double expected[] = {
+      std::max(std::fabs(a) + std::fabs(b), std::fabs(c) + std::fabs(d)) *
+          std::max(std::fabs(ia) + std::fabs(ib), std::fabs(ic) + std::fabs(id)),
+      std::max(std::fabs(a) + std::fabs(c), std::fabs(b) + std::fabs(d)) *
+          std::max(std::fabs(ia) + std::fabs(ic), std::fabs(ib) + std::fabs(id)),
+      std::sqrt((frob + root) / (frob - root))};  // largest / smallest singular value
   for (std::int32_t code : {kInf, kOne, kTwo}) {
-    load(n, m, code);
+    load(2, byRows(2, {4, -1, 3, 2}), code);
     const RunOutput r = run();
-    double expected = 0;
-    if (code == kInf) expected = kappa;
-    if (code == kOne) expected = norm1(n, a) * norm1(n, inv);
-    if (code == kTwo)
-      expected = std::sqrt(spectralRadius(n, gram(n, a)) * spectralRadius(n, gram(n, inv)));
-    EXPECT_NEAR(conditionOf(r.stdout_), expected, expected * allowed(kappa)) << code;
+    EXPECT_NEAR(conditionOf(r.stdout_), expected[code], expected[code] * 1e-6) << code;
     EXPECT_EQ(r.report.find("(?)"), std::string::npos);
   }
 }
@@ -476,16 +378,17 @@ TEST(ConditionNumber, SecondRunWithoutANewRead) {
 
   const RunOutput second = run();
   EXPECT_NE(first.report, second.report);
-  const DMatrix ud = toDouble(u);
-  DMatrix prod(4, 0.0);
-  const DMatrix uinv = inverse(2, ud);
-  for (int i = 0; i < 2; ++i)
-    for (int j = 0; j < 2; ++j)
-      for (int k = 0; k < 2; ++k) prod[j * 2 + i] += uinv[k * 2 + i] * b[j * 2 + k];
+  // A1^-1 B1 in double precision.
+  const double det = double(u[0]) * u[3] - double(u[2]) * u[1];
+  const std::vector<double> x = {(u[3] * double(b[0]) - u[2] * double(b[1])) / det,
+                                 (u[0] * double(b[1]) - u[1] * double(b[0])) / det,
+                                 (u[3] * double(b[2]) - u[2] * double(b[3])) / det,
+                                 (u[0] * double(b[3]) - u[1] * double(b[2])) / det};
+  const double normU = normInf(2, std::vector<double>(u.begin(), u.end()));
   expectReport(second.report,
                "\n\n Norma-infinit (norma liniilor):\n\n Norm(A) ={g}\n Norm(A-invers) ={g}\n\n"
                " Numarul de conditie ={g}\n",
-               {{normInf(2, ud), 1e-7}, {normInf(2, prod), 1e-5}, {normInf(2, ud) * normInf(2, prod), 1e-5}});
+               {{normU, 1e-7}, {normInf(2, x), 1e-5}, {normU * normInf(2, x), 1e-5}});
 }
 
 TEST(ConditionNumber, EmptyProblemWritesZeros) {
