@@ -1,0 +1,84 @@
+#include "ui/core/file_selection.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/problem_state.h"
+#include "io/data_file.h"
+#include "ui/core/controls.h"
+#include "ui/core/templates.h"
+
+namespace parvela {
+
+void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::vector<FileFilter>& filter,
+                std::string_view title, int filterIndex, std::string_view defaultExtension,
+                std::string& FILE_SPEC, int& result) {
+  OpenFileRequest request;
+  request.title = std::string(title);
+  request.filters = filter;
+  request.filterIndex = filterIndex;
+  request.defaultExtension = std::string(defaultExtension);
+  request.initialDirectory = initialDirectory;
+  request.initialName = std::string(trimRight(FILE_SPEC));
+  request.pathMustExist = true;
+  request.createPrompt = true;
+  std::optional<std::string> chosen = platform().openFileDialog(request);
+  if (!chosen || chosen->empty() || chosen->size() > kFileNameLength) {
+    result = 0;
+    return;
+  }
+  FILE_SPEC = *chosen;
+  result = 1;
+}
+
+void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind) {
+  std::optional<std::string> initialDirectory;
+  std::error_code ec;
+  std::filesystem::path cwd = std::filesystem::current_path(ec);
+  if (!ec && !cwd.empty() && cwd.string().size() <= kFileNameLength) initialDirectory = cwd.string();
+
+  const FileFilter text{"Text Files (*.txt)", "*.txt"};
+  const FileFilter data{"Data Files (*.dat)", "*.dat"};
+  const FileFilter all{"All files (*.*)", "*.*"};
+  if (kind == 0)
+    SELECTFILE(initialDirectory, {text, data, all}, title, 1, "txt", FNAME, result);
+  else
+    SELECTFILE(initialDirectory, {data, text, all}, title, 1, "dat", FNAME, result);
+}
+
+void SUB_SELECT(Dialog& d, int /*controlId*/, int /*eventCode*/) {
+  ProblemState& s = problem();
+  InputDataFile().deselect();
+  d.DLG_SET_TEXT(kIdFilePath, "");
+  d.DLG_SET_TEXT(kIdOrder, "");
+  d.DLG_SET_TEXT(kIdRhsCount, "");
+
+  int result = 0;
+  GETFILE(s.dataFileName, result, "Selecteaza Fisierul", 1);
+
+  // The data read belong to the previous file: a run now would write its
+  // report into the file just chosen (or into none). A new read is needed.
+  s.dataRead = false;
+  d.DLG_SET_ENABLED(kIdSolve, ENABLE_REZOLVA());
+
+  if (result == 0) {
+    platform().messageBox("Can not create \"Result File\".", "Error", IconKind::Error);
+    return;
+  }
+  const std::string path(trimRight(s.dataFileName));
+  d.DLG_SET_TEXT(kIdFilePath, path);
+  if (!InputDataFile().select(path)) {
+    platform().messageBox("Fisierul nu poate fi deschis:\n" + path, "Error", IconKind::Error);
+    return;
+  }
+  d.DLG_SET_ENABLED(kIdOpen, true);
+  d.DLG_SET_ENABLED(kIdRead, true);
+}
+
+void SUB_OPEN(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
+  const std::string name(trimRight(problem().dataFileName));
+  if (name.empty()) return;
+  platform().viewFile(name);
+}
+
+}  // namespace parvela

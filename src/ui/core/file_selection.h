@@ -1,0 +1,36 @@
+// Choosing the data file in the open-file dialog, and showing it in the
+// text viewer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/platform.h"
+#include "ui/core/dialog.h"
+
+namespace parvela {
+
+// Lets the user choose a file. FNAME is in/out: the name offered at first
+// (trailing blanks ignored), and on confirmation the chosen path. result is
+// non-zero when a file was confirmed, 0 when the dialog was cancelled or
+// failed. kind 0 offers text files first (default extension "txt"), any
+// other kind data files first ("dat"). The dialog starts in the current
+// directory.
+void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind);
+
+// The open-file dialog itself. A path longer than the 260-character name
+// field does not fit and counts as a failure (result 0, FILE_SPEC kept).
+void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::vector<FileFilter>& filter,
+                std::string_view title, int filterIndex, std::string_view defaultExtension,
+                std::string& FILE_SPEC, int& result);
+
+// "Selecteaza": chooses and opens the data file. Every selection, also a
+// cancelled or failed one, forgets the data read so far, so that a run
+// needs a new "Citeste" of the file now selected.
+void SUB_SELECT(Dialog& dialog, int controlId, int eventCode);
+// "Deschide": the data file in the viewer (nothing when no name is known).
+void SUB_OPEN(Dialog& dialog, int controlId, int eventCode);
+
+}  // namespace parvela
