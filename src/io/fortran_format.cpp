@@ -146,6 +146,7 @@ class Parser {
         ++i_;
         nd.op = Op::TabRight;
         nd.n = hasNumber ? num : 1;
+        if (!hasNumber && countEndsElement()) nd.n = number();  // Xn
         nd.repeat = 1;
         return nd;
       case 'T': {
@@ -193,6 +194,15 @@ class Parser {
       default:
         fail("unknown format element");
     }
+  }
+
+  // Digits at i_ that are followed by ',' or ')': the count of Xn rather
+  // than the repeat count of the next element.
+  bool countEndsElement() {
+    if (!digitNext()) return false;
+    std::size_t j = i_;
+    while (j < s_.size() && (isDigit(s_[j]) || s_[j] == ' ')) ++j;
+    return j < s_.size() && (s_[j] == ',' || s_[j] == ')');
   }
 
   // After Ew.d: is the 'E' at i_ an exponent width (Ee) rather than the

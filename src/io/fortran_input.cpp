@@ -1,6 +1,6 @@
 // Free-format (list-directed) input over a text held in memory.
+#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <limits>
 #include <string>
 

@@ -1,6 +1,7 @@
 // Text units: formatted and free-format output statements.
 #include "io/fortran_io.h"
 
+#include <algorithm>
 #include <string>
 
 #include "io/fortran_format.h"

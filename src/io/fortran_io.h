@@ -2,7 +2,8 @@
 // into text units, and free-format input from text.
 //
 // Output format strings use the usual edit descriptors:
-//   ( )  /  a  Iw  kP  Ew.d  Gw.d  Tc  TRc  \  :  r( )  and quoted literals.
+//   ( )  /  a  Iw  kP  Ew.d  Gw.d  Tc  TRc  \  :  r( )  and quoted literals,
+// and also Aw, Iw.m, Fw.d, Ew.dEe, TLc, nX and $ (the same as \).
 // A width or repeat count computed at run time is written as <> in the
 // format and filled from a list with fillWidths().
 #pragma once
@@ -31,11 +32,14 @@ std::string fillWidths(std::string_view format, std::initializer_list<std::int32
 // '\n' line ends; a write ended by '\' leaves its line open for the next.
 class TextUnit {
  public:
-  // One formatted WRITE statement.
+  // One formatted WRITE statement. A malformed format string throws
+  // std::invalid_argument before anything is written. Parsed formats are
+  // kept, so repeating a format costs no new parse.
   void write(std::string_view format, std::initializer_list<FItem> items = {});
   void write(std::string_view format, std::span<const FItem> items);
   // One free-format (list-directed) WRITE statement; no items gives an
-  // empty line.
+  // empty line. After a write that left its line open the items continue
+  // that line (without the usual leading blank).
   void print(std::initializer_list<FItem> items = {});
   void print(std::span<const FItem> items);
 
@@ -90,9 +94,11 @@ class ListReader {
   Status readLine(std::string& line, std::size_t maxLength);
 
   // Offset of the next unread line: after a completed read, the start of
-  // the line after its last line; after End, the end of the text.
+  // the line after its last line; after End, the end of the text; after
+  // Error, the start of the line after the one holding the bad value.
   std::size_t position() const { return pos_; }
-  // True when the text up to position() ended its lines with CR LF.
+  // True when the text up to position() ended its lines with CR LF (the
+  // last line end consumed decides).
   bool sawCrLf() const { return sawCrLf_; }
 
  private:

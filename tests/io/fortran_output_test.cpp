@@ -105,6 +105,7 @@ TEST(FortranOutput, PositionEditingAndOpenLines) {
   EXPECT_EQ(written("(a,t10,a,t3,a)", {"abcdef", "X", "YY"}), "abYYef   X\n");
   EXPECT_EQ(written("(a,tr3,a,2x,a,tl2,a)", {"ab", "cd", "e", "Z"}), "ab   cd Ze\n");
   EXPECT_EQ(written("(a,5x)", {"ab"}), "ab\n");  // trailing skips write nothing
+  EXPECT_EQ(written("(a,x3,a,x,a,x 2a)", {"a", "b", "c", "d", "e"}), "a   b c de\n");
   EXPECT_EQ(written("(i3, t6, 1pg15.7)", {12, 0.5f}), " 12    0.5000000    \n");
   EXPECT_EQ(written("(\" Iter\tx\", t21, \"max\")", {}), " Iter\tx" + std::string(13, ' ') + "max\n");
 
