@@ -22,7 +22,8 @@ File openFile(const std::string& path, const char* mode) { return File(std::fope
 
 bool DataFile::select(const std::string& path) {
   deselect();
-  if (path.empty()) return false;
+  std::error_code ec;
+  if (path.empty() || std::filesystem::is_directory(path, ec)) return false;
   // An existing file is taken as it is; a missing one is created empty.
   File f = openFile(path, "rb");
   if (!f) f = openFile(path, "ab");

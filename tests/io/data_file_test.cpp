@@ -33,6 +33,8 @@ TEST(DataFile, SelectOpensOrCreates) {
   EXPECT_EQ(f.contents(), "");
 
   EXPECT_FALSE(f.select(dir.file("no/such/folder/x.dat")));
+  std::filesystem::create_directory(dir.file("folder"));
+  EXPECT_FALSE(f.select(dir.file("folder")));
   EXPECT_FALSE(f.selected());
   EXPECT_FALSE(f.load());
   EXPECT_EQ(f.writeReport("x\n"), Result::NoData);
