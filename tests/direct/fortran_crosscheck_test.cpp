@@ -407,7 +407,7 @@ TEST(FortranCrossCheck, KernelsMatchBitForBit) {
   const auto src = dir / "crosscheck.f90";
   const auto exe = dir / "crosscheck";
   std::ofstream(src) << kFortranSource;
-  const std::string compile = "gfortran -O0 -ffp-contract=off -o '" + exe.string() + "' '" +
+  const std::string compile = "gfortran -O0 -ffp-contract=off -J '" + dir.string() + "' -o '" + exe.string() + "' '" +
                               src.string() + "' > '" + (dir / "compile.log").string() + "' 2>&1";
   ASSERT_EQ(std::system(compile.c_str()), 0) << "see " << (dir / "compile.log");
 
