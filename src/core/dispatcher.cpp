@@ -1,5 +1,6 @@
 #include "core/dispatcher.h"
 
+#include <new>
 #include <string>
 
 #include "condition/condition_number.h"
@@ -119,8 +120,16 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
 
   ReportFile().clear();
   StdOut().clear();
-  PRINT_CODURI();
-  runDriver();
+  try {
+    PRINT_CODURI();
+    runDriver();
+  } catch (const std::bad_alloc&) {
+    // The work arrays of a large problem did not fit: nothing is written.
+    ReportFile().clear();
+    StdOut().clear();
+    refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
+    return;
+  }
 
   const std::string report = ReportFile().take();
   const std::string out = StdOut().take();
