@@ -1,0 +1,117 @@
+// Power method for the dominant eigenvalue of a real matrix, in complex
+// single precision, with one shifted pass when the first one oscillates.
+#include "condition/power.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace parvela {
+
+namespace {
+
+Complex add(Complex x, Complex y) { return {x.re + y.re, x.im + y.im}; }
+Complex sub(Complex x, Complex y) { return {x.re - y.re, x.im - y.im}; }
+
+// (a + bi)(c + di) = (ac - bd) + (ad + bc)i, each part in single precision.
+Complex mul(Complex x, Complex y) {
+  const float ac = x.re * y.re;
+  const float bd = x.im * y.im;
+  const float ad = x.re * y.im;
+  const float bc = x.im * y.re;
+  return {ac - bd, ad + bc};
+}
+
+// Quotient formed in double precision, each part stored in single.
+Complex div(Complex x, Complex y) {
+  const double a = x.re, b = x.im, c = y.re, d = y.im;
+  const double t = 1.0 / (c * c + d * d);
+  return {static_cast<float>((a * c + b * d) * t), static_cast<float>((b * c - a * d) * t)};
+}
+
+// Divides both parts of every element by the vector's euclidean length.
+void normalise(std::int32_t n, Complex* V) {
+  const float len = VECTOR_NORM2(n, V);
+  for (std::int32_t i = 0; i < n; ++i) {
+    V[i].re = V[i].re / len;
+    V[i].im = V[i].im / len;
+  }
+}
+
+constexpr std::int32_t kPowerIterations = 1000;
+constexpr float kSmallLambda = 1.0E-6f;
+
+}  // namespace
+
+void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Complex& lambda,
+                   std::int32_t& iter, std::int32_t& status, float& test) {
+  iter = 0;
+  test = 0.0f;
+  if (n <= 0) {  // no eigenvalue at all: a spectral radius of zero
+    lambda = {};
+    status = 0;
+    return;
+  }
+  const std::size_t nn = static_cast<std::size_t>(n);
+  std::vector<Complex> Z(nn), Z0(nn), start(nn, Complex{1.0f, 1.0f});
+
+  Complex s{};
+  const float startLen = VECTOR_NORM2(n, start.data());
+  for (std::size_t i = 0; i < nn; ++i) Z0[i] = {start[i].re / startLen, start[i].im / startLen};
+  Complex lambda0{};
+
+  for (;;) {  // one pass
+    iter = 0;
+    for (;;) {  // one iteration
+      ++iter;
+      for (std::size_t i = 0; i < nn; ++i) Z[i] = {};
+      for (std::size_t j = 0; j < nn; ++j) {
+        const Complex* col = A + j * nn;
+        const Complex zj = Z0[j];
+        for (std::size_t i = 0; i < nn; ++i) Z[i] = add(Z[i], mul(col[i], zj));
+      }
+      const std::size_t k = static_cast<std::size_t>(MAXINDEX(n, Z.data())) - 1;
+      lambda = div(Z[k], Z0[k]);
+      normalise(n, Z.data());
+
+      if (iter == 1) {
+        Z0.swap(Z);
+        lambda0 = lambda;
+        continue;
+      }
+      const Complex change = sub(lambda, lambda0);
+      const float size = modulus(lambda);
+      test = size > kSmallLambda ? modulus(change) / size : modulus(change);
+      if (test <= eps) {
+        status = 0;
+        if (s.re != 0.0f || s.im != 0.0f) lambda = add(lambda, s);
+        return;
+      }
+      // The limit is tested from the second iteration on, so a limit
+      // below 2 still ends the pass.
+      if (iter >= nlim) break;
+      Z0.swap(Z);
+      lambda0 = lambda;
+    }
+    if (s.re != 0.0f || s.im != 0.0f) {
+      status = -1;
+      return;
+    }
+    // Shift by the imaginary unit; the next pass starts from the iterate
+    // and quotient of the iteration before the last one.
+    s = {0.0f, 1.0f};
+    for (std::size_t i = 0; i < nn; ++i) {
+      Complex& d = A[i * nn + i];
+      d = sub(d, s);
+    }
+  }
+}
+
+void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test) {
+  const std::size_t count = n > 0 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n) : 0;
+  std::vector<Complex> C(count);
+  for (std::size_t p = 0; p < count; ++p) C[p] = {A[p], 0.0f};
+  std::int32_t iter = 0;
+  POWER_COMPLEX(n, C.data(), kPowerIterations, kPowerTolerance, lambda, iter, status, test);
+}
+
+}  // namespace parvela

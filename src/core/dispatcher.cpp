@@ -1,0 +1,152 @@
+#include "core/dispatcher.h"
+
+#include <new>
+#include <string>
+
+#include "condition/condition_number.h"
+#include "core/platform.h"
+#include "core/problem_state.h"
+#include "direct/cholesky.h"
+#include "direct/gauss.h"
+#include "direct/lu.h"
+#include "io/data_file.h"
+#include "io/fortran_io.h"
+#include "io/report.h"
+#include "iterative/iteration.h"
+
+namespace parvela {
+namespace {
+
+constexpr const char* kCaptionEroare = "Eroare";
+constexpr const char* kCaptionError = "Error";
+
+void refuse(const char* text, const char* caption, IconKind icon = IconKind::Error) {
+  platform().messageBox(text, caption, icon);
+}
+
+// The checks a run must pass before anything is written. False after the
+// message box that says why it cannot run.
+bool runAllowed() {
+  const ProblemState& s = problem();
+  if (s.problemKind != ProblemKind::ConditionNumber) {
+    if (s.methodIndex < 1 || s.methodIndex > 5) {
+      refuse("Alegeti o metoda de rezolvare din lista \"Metoda\".", kCaptionEroare);
+      return false;
+    }
+    const std::string_view name = methodName(s.methodIndex);
+    if (name == "Cholesky" && !s.avAllocated) {
+      // The previous Cholesky run consumed the packed matrix.
+      refuse("Matricea a fost folosita de rularea anterioara (Cholesky).\n"
+             "Cititi din nou datele cu \"Citeste\".",
+             "Info", IconKind::Information);
+      return false;
+    }
+    // Zero tests only (a NaN passes); an Nlim below 1 would run no sweep.
+    if (name == "Gauss-Seidel" && (s.eps == 0.0f || s.nlim < 1)) {
+      refuse("Introdu EPS si/sau NLIM", kCaptionEroare);
+      return false;
+    }
+    if (name == "SOR" && (s.eps == 0.0f || s.nlim < 1 || s.omega == 0.0f)) {
+      refuse("Introdu EPS si/sau NLIM si/sau OMEGA", kCaptionEroare);
+      return false;
+    }
+  }
+  switch (InputDataFile().checkUnchanged()) {
+    case DataFile::WriteResult::Ok:
+      return true;
+    case DataFile::WriteResult::NoData:
+      refuse("Cititi datele cu \"Citeste\" inainte de rezolvare.", kCaptionError);
+      return false;
+    case DataFile::WriteResult::Changed:
+      refuse("Fisierul de date a fost modificat dupa citire.\n"
+             "Cititi din nou datele cu \"Citeste\".",
+             kCaptionError);
+      return false;
+    case DataFile::WriteResult::IoError:
+      refuse("Fisierul de date nu poate fi citit.", kCaptionError);
+      return false;
+  }
+  return false;
+}
+
+void runDriver() {
+  const ProblemState& s = problem();
+  if (s.problemKind == ProblemKind::ConditionNumber) {
+    NUMAR_CONDITIE();
+    return;
+  }
+  const std::string_view name = methodName(s.methodIndex);
+  if (name == "Gauss") {
+    GAUSS();
+  } else if (name == "LU") {
+    LU();
+  } else if (name == "Cholesky") {
+    CHOLESKY_S();
+  } else if (name == "Gauss-Seidel") {
+    GAUSS_SEIDEL();
+  } else if (name == "SOR") {
+    SOR();
+  }
+}
+
+}  // namespace
+
+bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
+  ProblemState& s = problem();
+  if (s.methodIndex < 4) return true;
+  bool ok = true;
+  // A text that does not read as a number of its kind counts as zero.
+  if (!readFirstReal(s.epsText, s.eps)) {
+    s.eps = 0.0f;
+    ok = false;
+  }
+  if (!readFirstInteger(s.nlimText, s.nlim)) {
+    s.nlim = 0;
+    ok = false;
+  }
+  if (s.methodIndex == 5) {
+    if (!readFirstReal(s.omegaText, s.omega)) {
+      s.omega = 0.0f;
+      ok = false;
+    }
+    s.oneMinusOmega = 1.0f - s.omega;
+  }
+  return ok;
+}
+
+void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
+  READ_EPSNLIMOMEGA(dialog, controlId, callbackKind);
+  if (!runAllowed()) return;
+
+  ReportFile().clear();
+  StdOut().clear();
+  try {
+    PRINT_CODURI();
+    runDriver();
+  } catch (const std::bad_alloc&) {
+    // The work arrays of a large problem did not fit: nothing is written.
+    ReportFile().clear();
+    StdOut().clear();
+    refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
+    return;
+  }
+
+  const std::string report = ReportFile().take();
+  const std::string out = StdOut().take();
+  if (!out.empty()) platform().standardOutput(out);
+  switch (InputDataFile().writeReport(report)) {
+    case DataFile::WriteResult::Ok:
+      break;
+    case DataFile::WriteResult::Changed:
+      refuse("Fisierul de date a fost modificat dupa citire.\n"
+             "Cititi din nou datele cu \"Citeste\".",
+             kCaptionError);
+      break;
+    case DataFile::WriteResult::NoData:
+    case DataFile::WriteResult::IoError:
+      refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
+      break;
+  }
+}
+
+}  // namespace parvela

@@ -1,0 +1,86 @@
+// Row reordering before iteration: every diagonal element must be usable as
+// a divisor. Rows are exchanged in A and B together, so the system iterated
+// is the same system with some equations moved.
+#include "iterative/reorder.h"
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <utility>
+
+#include "io/fortran_io.h"
+#include "io/report.h"
+
+namespace parvela {
+
+namespace {
+
+// Element (i, j) of a column-major array with `rows` rows, 1-based.
+inline float& at(float* p, std::int32_t rows, std::int32_t i, std::int32_t j) {
+  return p[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(rows) + (i - 1)];
+}
+
+// Below this magnitude a diagonal element is not used as a divisor.
+constexpr float kPrag = 1.0e-6f;
+
+}  // namespace
+
+float NORM(const float* v, std::int32_t n) {
+  if (n <= 0) return -std::numeric_limits<float>::max();
+  // The scan starts from |v(1)| and moves only to a strictly larger value.
+  // A NaN anywhere makes the result NaN, so that an iterate that has gone
+  // bad can never pass for a small difference.
+  float m = std::fabs(v[0]);
+  if (std::isnan(m)) return m;
+  for (std::int32_t i = 1; i < n; ++i) {
+    const float a = std::fabs(v[i]);
+    if (std::isnan(a)) return a;
+    if (a > m) m = a;
+  }
+  return m;
+}
+
+void PIVOTARE(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t r,
+              std::int32_t& count, std::int32_t& status) {
+  status = 0;
+  std::int32_t p = r;
+  float piv = at(A, n, r, r);
+  for (std::int32_t i = r + 1; i <= n; ++i) {
+    const float v = at(A, n, i, r);
+    if (std::fabs(v) > std::fabs(piv)) {
+      p = i;
+      piv = v;
+    }
+  }
+  if (prag > std::fabs(piv)) {
+    ReportFile().write(fillWidths("(/,a,I<>,a,1pG15.7)", {WIDTH(r)}),
+                       {std::string_view(" Linia "), r, std::string_view(": Pivot ="), piv});
+    status = -1;
+    return;
+  }
+  if (p != r) {
+    for (std::int32_t j = 1; j <= n; ++j) std::swap(at(A, n, r, j), at(A, n, p, j));
+    for (std::int32_t k = 1; k <= nb; ++k) std::swap(at(B, n, r, k), at(B, n, p, k));
+    ++count;
+  }
+}
+
+bool reorderRows(std::int32_t n, std::int32_t nb, float* A, float* B) {
+  std::int32_t count = 0;
+  for (std::int32_t i = 1; i <= n; ++i) {
+    if (std::fabs(at(A, n, i, i)) < kPrag) {
+      std::int32_t status = 0;
+      PIVOTARE(n, nb, A, B, kPrag, i, count, status);
+      if (status < 0) {
+        ReportFile().print({std::string_view("Pivot < prag, linia:"), i});
+        StdOut().print({std::string_view("Pivot < prag, linia:"), i});
+        return false;
+      }
+    }
+  }
+  ReportFile().write(fillWidths("(/,a,I<>)", {WIDTH(n)}),
+                     {std::string_view("Numar de schimbari de linii: "), count});
+  return true;
+}
+
+}  // namespace parvela
