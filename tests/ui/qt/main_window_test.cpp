@@ -237,9 +237,6 @@ TEST_F(ControlRules, ParameterMessageBoxes) {
   click(d, kIdRead);
   ASSERT_TRUE(enabled(d, kIdSolve));
   platform_.boxes.clear();
-#ifdef PARVELA_DISPATCHER_STANDIN
-  GTEST_SKIP() << "the solve dispatcher is not in the core library yet";
-#endif
   click(d, kIdSolve);
   ASSERT_EQ(platform_.boxes.size(), 1u);
   EXPECT_EQ(platform_.boxes[0].text, "Introdu EPS si/sau NLIM");
