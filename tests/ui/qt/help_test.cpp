@@ -94,19 +94,6 @@ TEST_F(HelpBoxes, TextsOfTheShownBoxes) {
             " OMEGA (numai pentru SOR):\r\n\r\n Factorul de accelerare (relaxare):\r\n 1 < OMEGA < 2.");
 }
 
-TEST_F(HelpBoxes, ModalBoxesCloseWithOkEscAndCloseBox) {
-  int way = 0;
-  host_.onShow = [&](QtDialog& box) {
-    if (way == 0) QTest::keyClick(&box, Qt::Key_Escape);
-    if (way == 1) box.close();
-    if (way == 2) click(box, kIdOk);
-    EXPECT_TRUE(box.isClosed());
-  };
-  for (way = 0; way < 3; ++way) click(window(), kIdAbout);
-  EXPECT_EQ(host_.shown.size(), 3u);
-  EXPECT_FALSE(window().isClosed());  // the main window stays
-}
-
 TEST_F(HelpBoxes, GeneratorHelpFileIsCreatedOnceAndShown) {
   if (searchAlongProgramPath("Help-Generare.txt")) GTEST_SKIP() << "a Help-Generare.txt is on the search path";
   click(window(), kIdGeneratorHelp);

@@ -98,13 +98,5 @@ TEST(DesktopPlatform, OpenFileDialogTypedName) {
   EXPECT_FALSE(desktop.openFileDialog(request));
 }
 
-TEST(DesktopPlatform, SearchAndStandardOutput) {
-  QtPlatform desktop;
-  EXPECT_FALSE(desktop.searchProgramPath("no-such-parvela-file.txt"));
-  testing::internal::CaptureStdout();
-  desktop.standardOutput(" X(1) =  1.0\n");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), " X(1) =  1.0\n");
-}
-
 }  // namespace
 }  // namespace parvela::qt::test
