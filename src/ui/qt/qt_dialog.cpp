@@ -106,11 +106,6 @@ QRect QtDialog::toPixels(int x, int y, int width, int height) const {
   return QRect(qRound(x * bx), qRound(y * by), qRound(width * bx), qRound(height * by));
 }
 
-QRect QtDialog::templateRect(int id) const {
-  const Control* c = find(id);
-  return c ? QRect(c->tpl->x, c->tpl->y, c->tpl->width, c->tpl->height) : QRect();
-}
-
 void QtDialog::build() {
   const DialogTemplateData& t = *template_;
   // Dialog base units: the average width of the letters (rounded as the
@@ -127,6 +122,7 @@ void QtDialog::build() {
   setWindowFlags(flags);
   setWindowTitle(fromStd(t.caption));
   setWindowIcon(programIcon());
+
   controls_.reserve(t.controls.size());
   for (const ControlTemplate& c : t.controls) {
     Control ctl;
@@ -137,7 +133,7 @@ void QtDialog::build() {
   }
   for (Control& ctl : controls_) {
     const ControlTemplate& c = *ctl.tpl;
-    ctl.widget = makeWidget(c, ctl);
+    ctl.widget = makeWidget(c);
     if (c.hidden) ctl.widget->hide();
   }
   placeControls();
@@ -154,7 +150,7 @@ void QtDialog::build() {
   }
 }
 
-QWidget* QtDialog::makeWidget(const ControlTemplate& c, Control& ctl) {
+QWidget* QtDialog::makeWidget(const ControlTemplate& c) {
   const int id = c.id;
   switch (c.kind) {
     case ControlKind::RadioButton: {
@@ -217,7 +213,6 @@ QWidget* QtDialog::makeWidget(const ControlTemplate& c, Control& ctl) {
       return label;
     }
   }
-  (void)ctl;
   return new QWidget(this);
 }
 

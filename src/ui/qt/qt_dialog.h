@@ -80,8 +80,6 @@ class QtDialog : public QDialog, public parvela::Dialog {
   QSizeF baseUnits() const { return base_; }
   // A rectangle in dialog units in pixels.
   QRect toPixels(int x, int y, int width, int height) const;
-  // The rectangle of a control in dialog units from the template.
-  QRect templateRect(int id) const;
 
  private:
   struct Control {
@@ -94,7 +92,7 @@ class QtDialog : public QDialog, public parvela::Dialog {
   Control* find(int id);
   const Control* find(int id) const;
   void build();
-  QWidget* makeWidget(const ControlTemplate& c, Control& ctl);
+  QWidget* makeWidget(const ControlTemplate& c);
   void fire(int id);
   void clickedPushButton(int id);
   void showText(Control& ctl);
