@@ -8,6 +8,7 @@
 
 #include "core/problem_state.h"
 #include "direct/proba.h"
+#include "direct/solutions.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -184,19 +185,7 @@ void CHOLESKY_S() {
     BACK(n, ps.AV.data(), bk);
   }
 
-  if (isSystem) {
-    out.write("(a)");
-  } else {
-    out.write("(/,a)", {"Matricea Inversa"});
-  }
-  const std::string headFormat = fillWidths("(/,a,I<>)", {WIDTH(nb)});
-  for (std::int32_t k = 1; k <= nb; ++k) {
-    out.write(headFormat, {isSystem ? " * Solutia pentru termenii liberi nr. " : " * Coloana ", k});
-    const float* x = ps.B.data() + static_cast<std::size_t>(k - 1) * N;
-    for (std::int32_t i = 1; i <= n; ++i) {
-      out.write(fillWidths("(a,I<>,a,G15.7)", {WIDTH(i)}), {" x(", i, ") = ", x[i - 1]});
-    }
-  }
+  writeSolutions(n, nb, ps.B.data(), isSystem);
 
   PROBA(n, nb, A0.data(), B0.data(), ps.B.data(), isSystem,
         ps.verifyMode == VerifyMode::EachEquation);

@@ -13,30 +13,20 @@
 #include "core/problem_state.h"
 #include "io/fortran_io.h"
 #include "io/generators.h"
+#include "support/matrices.h"
 
 namespace parvela {
 namespace {
 
-constexpr std::int32_t kInf = 0, kOne = 1, kTwo = 2, kStar = -1;
+using testing::byRows;
+using testing::identity;
 
-// Column-major from rows.
-std::vector<float> byRows(int n, std::initializer_list<float> rows) {
-  std::vector<float> r(rows), a(rows.size());
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) a[j * n + i] = r[i * n + j];
-  return a;
-}
+constexpr std::int32_t kInf = 0, kOne = 1, kTwo = 2, kStar = -1;
 
 std::vector<float> hilbert(int n) {
   std::vector<float> a(static_cast<std::size_t>(n) * n);
   GEN_A(n, a.data(), 0, nullptr, "Hilbert");
   return a;
-}
-
-std::vector<float> identity(int n) {
-  std::vector<float> v(static_cast<std::size_t>(n) * n, 0.0f);
-  for (int i = 0; i < n; ++i) v[i * n + i] = 1.0f;
-  return v;
 }
 
 // The state a read leaves for the condition number: B the identity.

@@ -5,25 +5,15 @@
 
 #include "condition/elim2.h"
 #include "io/fortran_io.h"
+#include "support/matrices.h"
 
 namespace parvela {
 namespace {
 
+using testing::byRows;
+using testing::identity;
+
 constexpr float kEps = 1.0E-8f;
-
-std::vector<float> identity(int n) {
-  std::vector<float> v(static_cast<std::size_t>(n) * n, 0.0f);
-  for (int i = 0; i < n; ++i) v[i * n + i] = 1.0f;
-  return v;
-}
-
-// Column-major from rows.
-std::vector<float> byRows(int n, std::initializer_list<float> rows) {
-  std::vector<float> r(rows), a(rows.size());
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) a[j * n + i] = r[i * n + j];
-  return a;
-}
 
 struct Elim2Test : ::testing::Test {
   void SetUp() override { ReportFile().clear(); }

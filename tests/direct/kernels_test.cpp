@@ -13,37 +13,18 @@
 #include "direct/lu.h"
 #include "direct/proba.h"
 #include "io/fortran_io.h"
+#include "support/matrices.h"
 
 namespace parvela {
 namespace {
 
-// Column-major n x n matrix from rows written as in the text.
-std::vector<float> fromRows(std::int32_t n, std::initializer_list<float> rows) {
-  std::vector<float> m(static_cast<std::size_t>(n) * n);
-  std::size_t p = 0;
-  for (float v : rows) {
-    const std::size_t i = p / n, j = p % n;
-    m[j * n + i] = v;
-    ++p;
-  }
-  return m;
-}
+using testing::byRows;
 
 float at(const std::vector<float>& m, std::int32_t n, std::int32_t i, std::int32_t j) {
   return m[static_cast<std::size_t>(j - 1) * n + (i - 1)];
 }
 
-class Kernels : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ReportFile().clear();
-    StdOut().clear();
-  }
-  void TearDown() override {
-    ReportFile().clear();
-    StdOut().clear();
-  }
-};
+using Kernels = testing::ReportUnitsTest;
 
 // ---------------------------------------------------------------- IMAXV
 
@@ -68,7 +49,7 @@ TEST_F(Kernels, ImaxvFirstOfEqualMagnitudesAndNaN) {
 
 TEST_F(Kernels, ElimPivotTiesKeepTheUpperRow) {
   // |-2| equals |2|: the diagonal row stays, no interchange.
-  auto A = fromRows(2, {2, 1, -2, 3});
+  auto A = byRows(2, {2, 1, -2, 3});
   std::vector<float> B{3, 1};
   std::int32_t ierr = 9, npiv = 0;
   ELIM(2, 1, A.data(), B.data(), 1.0E-6f, ierr, npiv);
@@ -80,7 +61,7 @@ TEST_F(Kernels, ElimPivotTiesKeepTheUpperRow) {
   EXPECT_EQ(B[1], 1.0f);
 
   // Rows 2 and 3 tie below a smaller diagonal: row 2 is taken.
-  auto C = fromRows(3, {1, 0, 0, -4, 1, 0, 4, 0, 1});
+  auto C = byRows(3, {1, 0, 0, -4, 1, 0, 4, 0, 1});
   std::vector<float> D{1, 0, 0};
   npiv = 0;
   ELIM(3, 1, C.data(), D.data(), 1.0E-6f, ierr, npiv);
@@ -106,19 +87,19 @@ TEST_F(Kernels, ElimThresholdIsInclusive) {
     EXPECT_EQ(ierr, -1);
   }
   // The same at an inner column: the first pivot is tested before step 2.
-  auto A = fromRows(2, {below, 1, 0, 1});
+  auto A = byRows(2, {below, 1, 0, 1});
   std::vector<float> B{1, 1};
   std::int32_t ierr = 0, npiv = 0;
   ELIM(2, 1, A.data(), B.data(), prag, ierr, npiv);
   EXPECT_EQ(ierr, -1);
   EXPECT_EQ(at(A, 2, 2, 2), 1.0f);  // nothing was eliminated
-  auto A3 = fromRows(2, {prag, 1, 0, 1});
+  auto A3 = byRows(2, {prag, 1, 0, 1});
   ELIM(2, 1, A3.data(), B.data(), prag, ierr, npiv);
   EXPECT_EQ(ierr, 0);
 }
 
 TEST_F(Kernels, ElimSingularStopsAtTheLastPivot) {
-  auto A = fromRows(2, {1, 2, 2, 4});
+  auto A = byRows(2, {1, 2, 2, 4});
   std::vector<float> B{3, 6};
   std::int32_t ierr = 0, npiv = 0;
   ELIM(2, 1, A.data(), B.data(), 1.0E-6f, ierr, npiv);
@@ -135,7 +116,7 @@ TEST_F(Kernels, ElimSkipsExactZerosAndCountsInterchanges) {
   // Row 2 has an exact (negative) zero in column 1: it is not touched, so
   // the infinity of row 1 does not turn its entries into NaN.
   const float inf = std::numeric_limits<float>::infinity();
-  auto A = fromRows(2, {1, inf, -0.0f, 1});
+  auto A = byRows(2, {1, inf, -0.0f, 1});
   std::vector<float> B{0, 5};
   std::int32_t ierr = 0, npiv = 0;
   ELIM(2, 1, A.data(), B.data(), 1.0E-6f, ierr, npiv);
@@ -145,7 +126,7 @@ TEST_F(Kernels, ElimSkipsExactZerosAndCountsInterchanges) {
   EXPECT_EQ(B[1], 5.0f);
 
   // A cyclic permutation needs two interchanges; x solves it exactly.
-  auto P = fromRows(3, {0, 0, 2, 3, 0, 0, 0, 4, 0});
+  auto P = byRows(3, {0, 0, 2, 3, 0, 0, 0, 4, 0});
   std::vector<float> b{2, 6, 12};
   npiv = 0;
   ELIM(3, 1, P.data(), b.data(), 1.0E-6f, ierr, npiv);
@@ -157,7 +138,7 @@ TEST_F(Kernels, ElimSkipsExactZerosAndCountsInterchanges) {
 // ------------------------------------------------------------------- LU
 
 TEST_F(Kernels, LuFirstColumnChoiceAndUndoneTrials) {
-  auto A = fromRows(3, {0, 1, 2, 0, 3, 4, 3, 5, 6});
+  auto A = byRows(3, {0, 1, 2, 0, 3, 4, 3, 5, 6});
   std::vector<std::int32_t> order(3);
   std::int32_t ierr = 9;
   swapCount = 0;
@@ -172,7 +153,7 @@ TEST_F(Kernels, LuFirstColumnChoiceAndUndoneTrials) {
 TEST_F(Kernels, LuPivotsOnTheWouldBeDiagonal) {
   // Column 2 as stored favours row 3 (6 > 2), but the would-be diagonal
   // elements are 2 - 5 = -3 (row 2) and 6 - 5 = 1 (row 3): row 2 stays.
-  auto A = fromRows(3, {1, 5, 0, 1, 2, 0, 1, 6, 1});
+  auto A = byRows(3, {1, 5, 0, 1, 2, 0, 1, 6, 1});
   std::vector<std::int32_t> order(3);
   std::int32_t ierr = 9;
   swapCount = 0;
@@ -184,11 +165,11 @@ TEST_F(Kernels, LuPivotsOnTheWouldBeDiagonal) {
 
   // Candidates -1 and 1 tie: the upper one stays.  Candidates 1 and -3:
   // the lower row moves up and is counted once.
-  auto T = fromRows(3, {1, 5, 0, 1, 4, 0, 1, 6, 1});
+  auto T = byRows(3, {1, 5, 0, 1, 4, 0, 1, 6, 1});
   swapCount = 0;
   LUDECOMP(T.data(), 3, order.data(), ierr);
   EXPECT_EQ(swapCount, 0);
-  auto M = fromRows(3, {1, 5, 0, 1, 6, 0, 1, 2, 1});
+  auto M = byRows(3, {1, 5, 0, 1, 6, 0, 1, 2, 1});
   swapCount = 0;
   LUDECOMP(M.data(), 3, order.data(), ierr);
   EXPECT_EQ(ierr, 0);
@@ -202,7 +183,7 @@ TEST_F(Kernels, LuComputeAiiAccumulatesInDouble) {
   // l*u = 1 + 2^-11 + 2^-24 exactly; in single precision the product would
   // lose its last term and the difference would come out as 2^-23.
   const float e = 1.0f + std::ldexp(1.0f, -12);
-  auto A = fromRows(2, {1, e, e, 1.0f + std::ldexp(1.0f, -11) + std::ldexp(1.0f, -23)});
+  auto A = byRows(2, {1, e, e, 1.0f + std::ldexp(1.0f, -11) + std::ldexp(1.0f, -23)});
   float value = 0;
   COMPUTE_A_II(2, A.data(), 2, value);
   EXPECT_EQ(value, std::ldexp(1.0f, -24));
@@ -225,16 +206,16 @@ TEST_F(Kernels, LuThresholdIsInclusive) {
   LUDECOMP(one.data(), 1, order.data(), ierr);
   EXPECT_EQ(ierr, -1);
 
-  auto A = fromRows(2, {1, 0, 0, prag});
+  auto A = byRows(2, {1, 0, 0, prag});
   LUDECOMP(A.data(), 2, order.data(), ierr);
   EXPECT_EQ(ierr, 0);
-  A = fromRows(2, {1, 0, 0, -below});
+  A = byRows(2, {1, 0, 0, -below});
   LUDECOMP(A.data(), 2, order.data(), ierr);
   EXPECT_EQ(ierr, -1);
 }
 
 TEST_F(Kernels, LuSingularFailsAtStepTwo) {
-  auto A = fromRows(2, {1, 2, 2, 4});
+  auto A = byRows(2, {1, 2, 2, 4});
   std::vector<std::int32_t> order(2);
   std::int32_t ierr = 0;
   swapCount = 0;

@@ -10,33 +10,14 @@
 #include "io/fortran_io.h"
 #include "iterative/reorder.h"
 #include "iterative/sweeps.h"
+#include "support/matrices.h"
 
 namespace parvela {
 namespace {
 
-// Column-major n x n matrix from rows given row by row.
-std::vector<float> byRows(std::int32_t n, std::initializer_list<float> rows) {
-  std::vector<float> a(static_cast<std::size_t>(n) * n);
-  std::size_t r = 0;
-  for (float v : rows) {
-    const std::size_t i = r / n, j = r % n;
-    a[j * n + i] = v;
-    ++r;
-  }
-  return a;
-}
+using testing::byRows;
 
-class Kernels : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ReportFile().clear();
-    StdOut().clear();
-  }
-  void TearDown() override {
-    ReportFile().clear();
-    StdOut().clear();
-  }
-};
+using Kernels = testing::ReportUnitsTest;
 
 TEST_F(Kernels, NormLargestMagnitude) {
   const float v[] = {1.0f, -3.0f, 2.0f};
