@@ -83,57 +83,6 @@ void dominant2x2() {
   problem().B = {5, 4};
 }
 
-TEST_F(Drivers, GaussSeidelTraceToTolerance) {
-  dominant2x2();
-  problem().printIterations = true;
-  GAUSS_SEIDEL();
-  const std::string expected =
-      joinLines({"", "Numar de schimbari de linii: 0", "",
-                 " Iter\tx                            max|x - x_ant|",
-                 "  0     0.000000       0.000000    ",
-                 "  1     1.250000      0.9166667       1.250000    ",
-                 "  2     1.020833      0.9930555      0.2291666    ",
-                 "  3     1.001736      0.9994213      0.1909721E-01",
-                 "  4     1.000145      0.9999518      0.1591444E-02",
-                 "  5     1.000012      0.9999960      0.1326799E-03",
-                 "  6     1.000001      0.9999997      0.1108646E-04",
-                 "  7     1.000000       1.000000      0.8344650E-06", "", " Solutia:", "",
-                 " Toleranta atinsa. (8.344650E-07)", " Numar iteratii: 7", "",
-                 " x(1) =   1.000000    ", " x(2) =   1.000000    "}) +
-      probaTail("  4.7683716E-07; ecuatia 1");
-  EXPECT_EQ(report(), expected);
-  EXPECT_EQ(out(), joinLines({"", " Toleranta atinsa.", " Numar iteratii: 7", ""}));
-}
-
-TEST_F(Drivers, SorPrintsTheScaledSystem) {
-  setSystem(3, {4, 1, 0, 1, 4, 1, 0, 1, 4}, {5, 6, 5});
-  problem().eps = 1.0e-4f;
-  problem().nlim = 100;
-  setOmega(1.2f);
-  problem().printMatrix = true;
-  SOR();
-  const std::string expected =
-      joinLines({"", "Matricea A", "    4.000000       1.000000      0.0000000E+00",
-                 "    1.000000       4.000000       1.000000    ",
-                 "   0.0000000E+00   1.000000       4.000000    ", "", "Termenii liberi b",
-                 "    5.000000    ", "    6.000000    ", "    5.000000    ", "",
-                 "Numar de schimbari de linii: 0", "", "Matricea A - scalata",
-                 "    1.000000      0.2500000      0.0000000E+00",
-                 "   0.2500000       1.000000      0.2500000    ",
-                 "   0.0000000E+00  0.2500000       1.000000    ", "",
-                 "Termenii liberi b - scalati", "    1.250000    ", "    1.500000    ",
-                 "    1.250000    ", "", " Solutia:", "", " Toleranta atinsa. (6.937981E-05)",
-                 " Numar iteratii: 7", "", " x(1) =  0.9999880    ", " x(2) =  0.9999945    ",
-                 " x(3) =   1.000002    "}) +
-      probaTail(" -1.3470650E-05; ecuatia 1");
-  EXPECT_EQ(report(), expected);
-  EXPECT_EQ(out(), joinLines({"", " Toleranta atinsa.", " Numar iteratii: 7", ""}));
-  // The problem keeps the scaled system.
-  EXPECT_EQ(problem().A[0], 1.0f);
-  EXPECT_EQ(problem().A[1], 0.25f);
-  EXPECT_EQ(problem().B[1], 1.5f);
-}
-
 TEST_F(Drivers, LimitReachedWhileStillDecreasing) {
   dominant2x2();
   problem().nlim = 3;
