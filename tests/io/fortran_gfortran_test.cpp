@@ -194,7 +194,9 @@ end program
     unit.write("(a, 1p, e10.3, a, I3)", {"Toleranta: eps = ", fi * 1e-4f, ";  nlim =", i});
     unit.write("(/, a, I4, a, 1p, g15.7, a, 1p, g11.3)", {" Linia ", i, ": Pivot =", fi / 7.0f, " <", 1e-8f});
     unit.write("(i3, t6, 1pg15.7, tr2, a, t2, \"#\")", {i, 1.0f / fi, "x"});
-    unit.write("(2(i4, 1pe11.3e3), :, \" end\")", {i, fi, -i, -fi * 1e20f, 7});
+    // Negated with wrap-around, as the Fortran side does for the most negative value.
+    const auto minusI = static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(i));
+    unit.write("(2(i4, 1pe11.3e3), :, \" end\")", {i, fi, minusI, -fi * 1e20f, 7});
   }
   for (auto& s : lines(unit.text())) got.push_back(std::move(s));
   expectSameLines(got, want);
