@@ -23,6 +23,25 @@ namespace parvela::qt {
 
 namespace {
 
+// A single-selection list box as the desktop's own: a click selects the
+// entry under it, and once an entry is selected nothing the user does
+// (a click below the entries, Ctrl+click) leaves the list without one.
+// Only the program clears it.
+class SingleChoiceList final : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+
+ protected:
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override {
+    if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+      return QItemSelectionModel::ClearAndSelect;
+    return flags;
+  }
+};
+
 QString fromStd(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // Text for a label: the lines of a dialog text are separated by CR LF;
@@ -172,7 +191,7 @@ QWidget* QtDialog::makeWidget(const ControlTemplate& c) {
       return b;
     }
     case ControlKind::ListBox: {
-      auto* list = new QListWidget(this);
+      auto* list = new SingleChoiceList(this);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
       list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -127,6 +127,25 @@ bool showsWhole(QLineEdit* edit) {
   return edit->fontMetrics().horizontalAdvance(edit->text()) <= contents.width() - 4;
 }
 
+TEST_F(DialogTest, UserCannotEmptyASelectedList) {
+  d->DLG_ADD_ENTRY(kIdMethodList, "Gauss");
+  d->DLG_ADD_ENTRY(kIdMethodList, "LU");
+  select(*d, kIdMethodList, 1);
+  ASSERT_EQ(d->DLG_GET_SELECTION(kIdMethodList), 1);
+  auto* list = d->controlAs<QListWidget>(kIdMethodList);
+  const QPoint onFirst = list->visualItemRect(list->item(0)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onFirst);
+  EXPECT_EQ(d->DLG_GET_SELECTION(kIdMethodList), 1);
+  const QPoint belowEntries(onFirst.x(), list->viewport()->height() - 2);
+  ASSERT_EQ(list->itemAt(belowEntries), nullptr);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, belowEntries);
+  EXPECT_EQ(d->DLG_GET_SELECTION(kIdMethodList), 1);
+  select(*d, kIdMethodList, 2);
+  EXPECT_EQ(d->DLG_GET_SELECTION(kIdMethodList), 2);
+  d->DLG_CLEAR_SELECTION(kIdMethodList);  // the program still can
+  EXPECT_EQ(d->DLG_GET_SELECTION(kIdMethodList), 0);
+}
+
 TEST_F(DialogTest, LongCountsAreShownInFull) {
   auto* order = d->controlAs<QLineEdit>(kIdOrder);
   auto* rhs = d->controlAs<QLineEdit>(kIdRhsCount);
