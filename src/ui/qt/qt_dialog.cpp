@@ -127,8 +127,15 @@ QRect QtDialog::toPixels(int x, int y, int width, int height) const {
 
 void QtDialog::build() {
   const DialogTemplateData& t = *template_;
+  // The template's font, or the desktop's closest sans-serif face at the
+  // template's size where that family is not installed.
+  QFont templateFont(fromStd(std::string(t.fontName)));
+  templateFont.setStyleHint(QFont::SansSerif);
+  if (t.fontPointSize > 0) templateFont.setPointSize(t.fontPointSize);
+  setFont(templateFont);
+
   // Dialog base units: the average width of the letters (rounded as the
-  // platform does) and the height of the font.
+  // platform does) and the height of the font actually used.
   const QFontMetrics fm(font());
   const int alphabet =
       fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
