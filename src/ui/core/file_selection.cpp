@@ -12,14 +12,14 @@ namespace parvela {
 
 void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::vector<FileFilter>& filter,
                 std::string_view title, int filterIndex, std::string_view defaultExtension,
-                std::string& FILE_SPEC, int& result) {
+                std::string& fileName, int& result) {
   OpenFileRequest request;
   request.title = std::string(title);
   request.filters = filter;
   request.filterIndex = filterIndex;
   request.defaultExtension = std::string(defaultExtension);
   request.initialDirectory = initialDirectory;
-  request.initialName = std::string(trimRight(FILE_SPEC));
+  request.initialName = std::string(trimRight(fileName));
   request.pathMustExist = true;
   request.createPrompt = true;
   std::optional<std::string> chosen = platform().openFileDialog(request);
@@ -27,7 +27,7 @@ void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::v
     result = 0;
     return;
   }
-  FILE_SPEC = *chosen;
+  fileName = *chosen;
   result = 1;
 }
 

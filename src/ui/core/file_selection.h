@@ -21,10 +21,10 @@ namespace parvela {
 void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind);
 
 // The open-file dialog itself. A path longer than the 260-character name
-// field does not fit and counts as a failure (result 0, FILE_SPEC kept).
+// field does not fit and counts as a failure (result 0, fileName kept).
 void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::vector<FileFilter>& filter,
                 std::string_view title, int filterIndex, std::string_view defaultExtension,
-                std::string& FILE_SPEC, int& result);
+                std::string& fileName, int& result);
 
 // "Selecteaza": chooses and opens the data file. Every selection, also a
 // cancelled or failed one, forgets the data read so far, so that a run
