@@ -85,6 +85,10 @@ std::string_view generatorName(std::int32_t index);
 
 // Position of element (i, j), i <= j, in packed symmetric storage (1-based).
 constexpr std::int64_t LOCA(std::int64_t i, std::int64_t j) { return (j - 1) * j / 2 + i; }
+// The same position as an offset into the packed vector.
+constexpr std::size_t packedOffset(std::size_t i, std::size_t j) {
+  return static_cast<std::size_t>(LOCA(static_cast<std::int64_t>(i), static_cast<std::int64_t>(j)) - 1);
+}
 
 // Allocation of the problem's arrays. Sizes beyond what 32-bit positions
 // can address, or memory the system refuses, give false (the vector is

@@ -16,8 +16,7 @@ namespace parvela {
 
 namespace {
 
-// Packed element (i, j), i <= j, 1-based.
-inline std::size_t at(std::size_t i, std::size_t j) { return (j - 1) * j / 2 + i - 1; }
+constexpr auto at = packedOffset;
 
 void reportNotPositiveDefinite(TextUnit& unit, std::int32_t n, std::int32_t j, float d) {
   const std::int32_t w = WIDTH(n + 1);

@@ -20,10 +20,6 @@ namespace {
 // Pivot threshold of the method; a pivot of exactly this magnitude passes.
 constexpr float kGaussPrag = 1.0E-6f;
 
-void writePivotLine(std::int32_t k, float p) {
-  ReportFile().write(fillWidths("(/,a,I<>,a,1pG15.7)", {WIDTH(k)}), {" Linia ", k, ": Pivot =", p});
-}
-
 }  // namespace
 
 void ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t& ierr,

@@ -82,8 +82,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
         return false;
       }
       for (std::size_t j = i; j <= n; ++j)
-        s.AV[static_cast<std::size_t>(LOCA(static_cast<std::int64_t>(i), static_cast<std::int64_t>(j))) - 1] =
-            part[j - i];
+        s.AV[packedOffset(i, j)] = part[j - i];
     }
     return true;
   }
@@ -183,8 +182,7 @@ void READINPUTFILE() {
       const std::size_t nn = static_cast<std::size_t>(n);
       for (std::size_t j = 1; j <= nn; ++j)
         for (std::size_t i = 1; i <= j; ++i)
-          s.AV[static_cast<std::size_t>(LOCA(static_cast<std::int64_t>(i), static_cast<std::int64_t>(j))) - 1] =
-              s.A[(j - 1) * nn + (i - 1)];
+          s.AV[packedOffset(i, j)] = s.A[(j - 1) * nn + (i - 1)];
     }
   }
 

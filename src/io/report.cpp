@@ -21,30 +21,31 @@ std::int32_t WIDTH(std::int32_t k) {
   return w;
 }
 
-void PRINTA(std::int32_t n, std::int32_t nb, const float* A, const float* B, bool withB) {
+void printRows(std::int32_t rows, std::int32_t cols, const float* M, bool spaced) {
   TextUnit& out = ReportFile();
+  const std::size_t r = rows > 0 ? static_cast<std::size_t>(rows) : 0;
+  const std::size_t c = cols > 0 ? static_cast<std::size_t>(cols) : 0;
+  std::vector<FItem> row(c);
+  for (std::size_t i = 0; i < r; ++i) {
+    for (std::size_t j = 0; j < c; ++j) row[j] = M[j * r + i];
+    out.print(row);
+    if (spaced) out.print();
+  }
+}
+
+void writePivotLine(std::int32_t row, float pivot) {
+  ReportFile().write(fillWidths("(/,a,I<>,a,1pG15.7)", {WIDTH(row)}), {" Linia ", row, ": Pivot =", pivot});
+}
+
+void PRINTA(std::int32_t n, std::int32_t nb, const float* A, const float* B, bool withB) {
   // Rows that fill whole lines (n a multiple of 5 above 5) are kept apart
   // by an empty line.
   const bool spaced = n > 5 && n % 5 == 0;
-  const std::size_t rows = n > 0 ? static_cast<std::size_t>(n) : 0;
-
-  out.write("(/, a)", {"Matricea A"});
-  std::vector<FItem> row(rows);
-  for (std::size_t i = 0; i < rows; ++i) {
-    for (std::size_t j = 0; j < rows; ++j) row[j] = A[j * rows + i];
-    out.print(row);
-    if (spaced) out.print();
-  }
-
+  ReportFile().write("(/, a)", {"Matricea A"});
+  printRows(n, n, A, spaced);
   if (!withB) return;
-  out.write("(/, a)", {"Termenii liberi b"});
-  const std::size_t cols = nb > 0 ? static_cast<std::size_t>(nb) : 0;
-  row.resize(cols);
-  for (std::size_t i = 0; i < rows; ++i) {
-    for (std::size_t k = 0; k < cols; ++k) row[k] = B[k * rows + i];
-    out.print(row);
-    if (spaced) out.print();
-  }
+  ReportFile().write("(/, a)", {"Termenii liberi b"});
+  printRows(n, nb, B, spaced);
 }
 
 void PRINT_CODURI() {

@@ -83,9 +83,10 @@ void runIteration(Method method) {
   const std::size_t nnb = static_cast<std::size_t>(n) * static_cast<std::size_t>(nb);
   if (s.A.size() < nn || s.B.size() < nnb) return;
 
-  std::vector<float> B1, X0, X1, X;
+  std::vector<float> B1, X0, X1, X, D;
   try {
     B1.assign(static_cast<std::size_t>(n), 0.0f);
+    D.assign(static_cast<std::size_t>(n), 0.0f);
     X0.assign(static_cast<std::size_t>(n), 0.0f);
     X1.assign(static_cast<std::size_t>(n), 0.0f);
     X.assign(nnb, 0.0f);
@@ -106,22 +107,10 @@ void runIteration(Method method) {
   if (method == Method::Sor) {
     scaleToUnitDiagonal(n, nb, A, B);
     if (s.printMatrix) {
-      std::vector<FItem> row;
-      row.reserve(static_cast<std::size_t>(std::max(n, nb)));
-      ReportFile().write("(/,a)", {std::string_view("Matricea A - scalata")});
-      for (std::int32_t i = 1; i <= n; ++i) {
-        row.clear();
-        for (std::int32_t j = 1; j <= n; ++j)
-          row.emplace_back(A[static_cast<std::size_t>(j - 1) * n + (i - 1)]);
-        ReportFile().print(std::span<const FItem>(row.data(), row.size()));
-      }
-      ReportFile().write("(/,a)", {std::string_view("Termenii liberi b - scalati")});
-      for (std::int32_t i = 1; i <= n; ++i) {
-        row.clear();
-        for (std::int32_t k = 1; k <= nb; ++k)
-          row.emplace_back(B[static_cast<std::size_t>(k - 1) * n + (i - 1)]);
-        ReportFile().print(std::span<const FItem>(row.data(), row.size()));
-      }
+      ReportFile().write("(/,a)", {"Matricea A - scalata"});
+      printRows(n, n, A, false);
+      ReportFile().write("(/,a)", {"Termenii liberi b - scalati"});
+      printRows(n, nb, B, false);
     }
   }
 
@@ -145,8 +134,8 @@ void runIteration(Method method) {
 
     if (trace) {
       ReportFile().write(headFormat,
-                         {std::string_view(" Iter\tx"), std::string_view("max|x - x_ant|")});
-      writeTraceRows(zeroFormat, {std::string_view("  0")}, X0.data(), n, 0.0f, false, m, items);
+                         {" Iter\tx", "max|x - x_ant|"});
+      writeTraceRows(zeroFormat, {"  0"}, X0.data(), n, 0.0f, false, m, items);
     }
 
     float dif = 0.0f;
@@ -161,7 +150,8 @@ void runIteration(Method method) {
         sweepGaussSeidel(n, A, B1.data(), X0.data(), X1.data());
       else
         sweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
-      dif = maxDifference(n, X0.data(), X1.data());
+      for (std::int32_t i = 0; i < n; ++i) D[i] = X1[i] - X0[i];
+      dif = NORM(D.data(), n);
 
       if (trace) writeTraceRows(sweepFormat, {it}, X1.data(), n, dif, true, m + 1, items);
 
@@ -179,15 +169,15 @@ void runIteration(Method method) {
       if (dif >= difAnt) {
         ++ndiv;
         if (dif == difAnt) {
-          ReportFile().print({std::string_view("* Iteratie stationara"), it});
+          ReportFile().print({"* Iteratie stationara", it});
           verdict = kStationary;
           stopped = true;
           break;
         }
         if (trace)
-          ReportFile().print({std::string_view("* Divergenta")});
+          ReportFile().print({"* Divergenta"});
         else
-          ReportFile().print({std::string_view("* Divergenta la iteratia"), it});
+          ReportFile().print({"* Divergenta la iteratia", it});
         if (ndiv == 2) {
           verdict = kDivergence;
           stopped = true;
@@ -205,35 +195,35 @@ void runIteration(Method method) {
 
     // Result block.
     if (nb < 2)
-      ReportFile().write("(/,a)", {std::string_view(" Solutia:")});
+      ReportFile().write("(/,a)", {" Solutia:"});
     else
       ReportFile().write(fillWidths("(/,a,I<>)", {WIDTH(k)}),
-                         {std::string_view(" Solutia - Termenii liberi nr. "), k});
+                         {" Solutia - Termenii liberi nr. ", k});
 
     const std::string_view T = TEXT(verdict);
     if (verdict < 0) {
       StdOut().write("(/,a)", {T});
       const std::string_view rel = verdict == kDivergence ? " > " : " = ";
       ReportFile().write("(/, a, a, 2(1pg12.6, a))",
-                         {T, std::string_view(" ("), dif, rel, difAnt, std::string_view(")")});
+                         {T, " (", dif, rel, difAnt, ")"});
     } else {
       ReportFile().write("(/, a, a, 1pg12.6, a)",
-                         {T, std::string_view(" ("), dif, std::string_view(")")});
+                         {T, " (", dif, ")"});
       StdOut().write("(/,a)", {T});
     }
 
     if (verdict != kTolerance) {
-      StdOut().write("(a)", {std::string_view("")});
-      ReportFile().write("(/,a)", {std::string_view(" Ultima aproximatie:")});
+      StdOut().write("(a)");
+      ReportFile().write("(/,a)", {" Ultima aproximatie:"});
     } else {
       const std::string format = fillWidths("(a,I<>/)", {WIDTH(it)});
-      ReportFile().write(format, {std::string_view(" Numar iteratii: "), it});
-      StdOut().write(format, {std::string_view(" Numar iteratii: "), it});
+      ReportFile().write(format, {" Numar iteratii: ", it});
+      StdOut().write(format, {" Numar iteratii: ", it});
     }
 
     for (std::int32_t i = 1; i <= n; ++i)
       ReportFile().write(fillWidths("(a,I<>,a,G15.7)", {WIDTH(i)}),
-                         {std::string_view(" x("), i, std::string_view(") ="), X1[i - 1]});
+                         {" x(", i, ") =", X1[i - 1]});
 
     std::copy(X1.begin(), X1.end(), X.begin() + static_cast<std::ptrdiff_t>(k - 1) * n);
   }

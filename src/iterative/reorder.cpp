@@ -53,8 +53,7 @@ void PIVOTARE(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, s
     }
   }
   if (prag > std::fabs(piv)) {
-    ReportFile().write(fillWidths("(/,a,I<>,a,1pG15.7)", {WIDTH(r)}),
-                       {std::string_view(" Linia "), r, std::string_view(": Pivot ="), piv});
+    writePivotLine(r, piv);
     status = -1;
     return;
   }
@@ -72,14 +71,14 @@ bool reorderRows(std::int32_t n, std::int32_t nb, float* A, float* B) {
       std::int32_t status = 0;
       PIVOTARE(n, nb, A, B, kPrag, i, count, status);
       if (status < 0) {
-        ReportFile().print({std::string_view("Pivot < prag, linia:"), i});
-        StdOut().print({std::string_view("Pivot < prag, linia:"), i});
+        ReportFile().print({"Pivot < prag, linia:", i});
+        StdOut().print({"Pivot < prag, linia:", i});
         return false;
       }
     }
   }
   ReportFile().write(fillWidths("(/,a,I<>)", {WIDTH(n)}),
-                     {std::string_view("Numar de schimbari de linii: "), count});
+                     {"Numar de schimbari de linii: ", count});
   return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <limits>
 
 namespace parvela {
 
@@ -51,18 +50,6 @@ void scaleToUnitDiagonal(std::int32_t n, std::int32_t nb, float* A, float* B) {
     for (std::int32_t i = 1; i <= n; ++i)
       if (i != j) A[pos(n, i, j)] = A[pos(n, i, j)] / A[pos(n, i, i)];
   for (std::int32_t i = 1; i <= n; ++i) A[pos(n, i, i)] = 1.0f;
-}
-
-float maxDifference(std::int32_t n, const float* X0, const float* X1) {
-  if (n <= 0) return -std::numeric_limits<float>::max();
-  float m = std::fabs(X1[0] - X0[0]);
-  if (std::isnan(m)) return m;
-  for (std::int32_t i = 1; i < n; ++i) {
-    const float a = std::fabs(X1[i] - X0[i]);
-    if (std::isnan(a)) return a;
-    if (a > m) m = a;
-  }
-  return m;
 }
 
 }  // namespace parvela

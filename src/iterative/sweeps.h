@@ -22,7 +22,4 @@ void sweepSor(std::int32_t n, const float* A, const float* b, const float* X0, f
 // becomes 1.
 void scaleToUnitDiagonal(std::int32_t n, std::int32_t nb, float* A, float* B);
 
-// max |X1(i) - X0(i)| as NORM measures it (NaN when any difference is NaN).
-float maxDifference(std::int32_t n, const float* X0, const float* X1);
-
 }  // namespace parvela
