@@ -31,6 +31,16 @@ void writePowerFailure(std::string_view first, std::string_view last, float test
   ReportFile().write("(a)", {last});
 }
 
+// A spectral-radius line (the first one opens with an empty line), marked
+// " (?)" when its power method did not settle.
+void writeRadius(bool first, std::string_view text, float radius, bool unsettled) {
+  if (unsettled) {
+    ReportFile().write(first ? "(/, a, 1pg15.7, a)" : "(a, 1pg15.7, a)", {text, radius, kUnknown});
+  } else {
+    ReportFile().write(first ? "(/, a, 1pg15.7)" : "(a, 1pg15.7)", {text, radius});
+  }
+}
+
 // W = M^T M (n x n). Each element sums over k in increasing order; the
 // result is symmetric to the bit, so the lower half is mirrored.
 void transposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {
@@ -168,35 +178,16 @@ void NUMAR_CONDITIE() {
   bool doubtful = false;
   switch (code) {
     case kSpectral:
-      if (statusA < 0) {
-        report.write("(/, a, 1pg15.7, a)", {" Raza_spectrala(A):", normA, kUnknown});
-      } else {
-        report.write("(/, a, 1pg15.7)", {" Raza_spectrala(A):", normA});
-      }
-      if (statusInv < 0) {
-        report.write("(a, 1pg15.7, a)", {" Raza_spectrala(A-invers):", normInv, kUnknown});
-      } else {
-        report.write("(a, 1pg15.7)", {" Raza_spectrala(A-invers):", normInv});
-      }
+      writeRadius(true, " Raza_spectrala(A):", normA, statusA < 0);
+      writeRadius(false, " Raza_spectrala(A-invers):", normInv, statusInv < 0);
       doubtful = statusA < 0 || statusInv < 0;
       break;
-    case kTwo: {
-      const float radiusATA = modulus(lambdaATA);
-      const float radiusBTB = modulus(lambdaInv);
-      if (statusATA < 0) {
-        report.write("(/, a, 1pg15.7, a)", {" Raza_spectrala(A_transpus*A) =", radiusATA, kUnknown});
-      } else {
-        report.write("(/, a, 1pg15.7)", {" Raza_spectrala(A_transpus*A) =", radiusATA});
-      }
-      if (statusBTB < 0) {
-        report.write("(a, 1pg15.7, a)",
-                     {" Raza_spectrala(A-invers_transpus*A-invers) =", radiusBTB, kUnknown});
-      } else {
-        report.write("(a, 1pg15.7)", {" Raza_spectrala(A-invers_transpus*A-invers) =", radiusBTB});
-      }
+    case kTwo:
+      writeRadius(true, " Raza_spectrala(A_transpus*A) =", modulus(lambdaATA), statusATA < 0);
+      writeRadius(false, " Raza_spectrala(A-invers_transpus*A-invers) =", modulus(lambdaInv),
+                  statusBTB < 0);
       doubtful = statusATA < 0 || statusBTB < 0;
       break;
-    }
     default:
       report.write("(/, a, 1pg15.7)", {" Norm(A) =", normA});
       report.write("(a, 1pg15.7)", {" Norm(A-invers) =", normInv});
