@@ -4,6 +4,7 @@
 #include "core/dispatcher.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "io/fortran_io.h"
 #include "io/reader.h"
 #include "io/report.h"
 #include "ui/core/file_selection.h"
@@ -43,17 +44,9 @@ void SET_GS_CONTROLS(Dialog& d) {
 }
 
 std::string countText(std::int32_t k) {
-  // Iw: right-aligned in w characters, asterisks when the value needs more.
-  const std::string digits = std::to_string(k);
-  const std::int32_t w = WIDTH(k);
-  std::string field;
-  if (w <= 0)
-    field = digits;
-  else if (digits.size() > static_cast<std::size_t>(w))
-    field.assign(static_cast<std::size_t>(w), '*');
-  else
-    field = std::string(static_cast<std::size_t>(w) - digits.size(), ' ') + digits;
-  // Shown left-aligned in three characters; a longer value in full.
+  // Written with I<w>, w = WIDTH(k), left-aligned in three characters; a
+  // longer value is shown in full.
+  std::string field = formatRecord(fillWidths("(I<>)", {WIDTH(k)}), {k});
   const std::size_t first = field.find_first_not_of(' ');
   field.erase(0, first == std::string::npos ? field.size() : first);
   if (field.size() < 3) field.resize(3, ' ');
@@ -87,18 +80,7 @@ void chooseMethod(Dialog& d) {
 void chooseNorm(Dialog& d) {
   ProblemState& s = problem();
   s.normSelection = d.DLG_GET_SELECTION(kIdNormList);
-  switch (s.normSelection) {
-    case 1:
-    case 2:
-    case 3:
-      s.normIndex = s.normSelection - 1;
-      break;
-    case 4:
-      s.normIndex = -1;
-      break;
-    default:
-      s.normIndex = 0;
-  }
+  s.normIndex = normIndexForSelection(s.normSelection);
   d.DLG_SET_ENABLED(kIdSolve, ENABLE_REZOLVA());
 }
 
