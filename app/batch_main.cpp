@@ -1,5 +1,6 @@
 // parvela-batch: does from a command line what a user does in the window:
 // make the choices, select the data file, "Citeste", then "REZOLVA !".
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,22 +14,12 @@
 #include "core/problem_state.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
+#include "ui/core/templates.h"
 
 namespace {
 
 using namespace parvela;
 
-// Controls of the main window that a batch run uses.
-enum : int {
-  kSistem = 1006, kInversare = 1007, kNumarConditie = 1008,
-  kGenerala = 1009, kSimetrica = 1010, kInvertBox = 1011,
-  kFisierDate = 1012, kGenerata = 1013,
-  kPrintMatrixBox = 1015, kDeterminantBox = 1016,
-  kDiferenteMaxime = 1017, kFiecareEcuatie = 1018,
-  kMethodList = 1019, kSelecteaza = 1020, kCiteste = 1024, kGeneratorList = 1026,
-  kNormList = 1031, kEpsBox = 1032, kNlimBox = 1033, kOmegaBox = 1034, kIterationsBox = 1036,
-  kRezolva = 30002,
-};
 
 constexpr const char* kUsage =
     "Usage: parvela-batch [options] DATAFILE\n"
@@ -116,17 +107,14 @@ int choose(std::string_view option, std::string_view value,
   throw UsageError{"bad value for " + std::string(option) + ": '" + std::string(value) + "'"};
 }
 
-int listEntry(std::string_view option, std::string_view value, const char* const* names, int count) {
-  for (int i = 0; i < count; ++i)
-    if (value == names[i]) return i + 1;
+template <std::size_t N>
+int listEntry(std::string_view option, std::string_view value, const std::array<std::string_view, N>& names) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (value == names[i]) return static_cast<int>(i) + 1;
   throw UsageError{"bad value for " + std::string(option) + ": '" + std::string(value) + "'"};
 }
 
 Options parse(int argc, char** argv) {
-  static const char* const kMethods[] = {"Gauss", "LU", "Cholesky", "Gauss-Seidel", "SOR"};
-  static const char* const kGenerators[] = {"Hilbert",      "Lotkin", "Companion",
-                                            "Wilkinson 5",  "Wilkinson 20",
-                                            "Cauchy",       "Banda constanta"};
   Options o;
   std::vector<std::string_view> args(argv + 1, argv + argc);
   for (std::size_t k = 0; k < args.size(); ++k) {
@@ -139,17 +127,17 @@ Options parse(int argc, char** argv) {
       std::cout << kUsage;
       std::exit(0);
     } else if (a == "--problem") {
-      o.problemButton = choose(a, value(), {{"system", kSistem}, {"inverse", kInversare}, {"cond", kNumarConditie}});
+      o.problemButton = choose(a, value(), {{"system", kIdSystem}, {"inverse", kIdInverse}, {"cond", kIdConditionNumber}});
     } else if (a == "--matrix") {
-      o.matrixButton = choose(a, value(), {{"general", kGenerala}, {"symmetric", kSimetrica}});
+      o.matrixButton = choose(a, value(), {{"general", kIdGeneral}, {"symmetric", kIdSymmetric}});
     } else if (a == "--input") {
-      o.inputButton = choose(a, value(), {{"file", kFisierDate}, {"generated", kGenerata}});
+      o.inputButton = choose(a, value(), {{"file", kIdFromFile}, {"generated", kIdGenerated}});
     } else if (a == "--generator") {
-      o.generator = listEntry(a, value(), kGenerators, 7);
+      o.generator = listEntry(a, value(), kGeneratorNames);
     } else if (a == "--method") {
-      o.method = listEntry(a, value(), kMethods, 5);
+      o.method = listEntry(a, value(), kMethodNames);
     } else if (a == "--verify") {
-      o.verifyButton = choose(a, value(), {{"max", kDiferenteMaxime}, {"each", kFiecareEcuatie}});
+      o.verifyButton = choose(a, value(), {{"max", kIdMaxDifferences}, {"each", kIdEachEquation}});
     } else if (a == "--norm") {
       o.norm = choose(a, value(), {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}});
     } else if (a == "--print-matrix") {
@@ -214,7 +202,7 @@ int run(const Options& o, BatchPlatform& plat) {
   plat.fileToSelect = target;
 
   INITIALIZEDATA();
-  ModelDialog dialog(101);
+  ModelDialog dialog(kMainDialog);
   registerMainCallbacks(dialog);
   dialog.DLG_SET_TITLE("Parvela");
   INITIALIZECONTROLS(dialog);
@@ -225,26 +213,26 @@ int run(const Options& o, BatchPlatform& plat) {
   if (o.problemButton) need(dialog.click(*o.problemButton), "--problem");
   if (o.matrixButton) need(dialog.click(*o.matrixButton), "--matrix");
   if (o.inputButton) need(dialog.click(*o.inputButton), "--input");
-  if (o.generator) need(dialog.select(kGeneratorList, *o.generator), "--generator");
-  if (o.method) need(dialog.select(kMethodList, *o.method), "--method");
+  if (o.generator) need(dialog.select(kIdGeneratorList, *o.generator), "--generator");
+  if (o.method) need(dialog.select(kIdMethodList, *o.method), "--method");
   if (o.verifyButton) need(dialog.click(*o.verifyButton), "--verify");
-  if (o.norm) need(dialog.select(kNormList, *o.norm), "--norm");
-  if (o.printMatrix) need(dialog.click(kPrintMatrixBox), "--print-matrix");
-  if (o.determinant) need(dialog.click(kDeterminantBox), "--determinant");
-  if (o.iterations) need(dialog.click(kIterationsBox), "--iterations");
-  if (o.invert) need(dialog.click(kInvertBox), "--invert");
-  if (o.eps) need(dialog.typeText(kEpsBox, *o.eps), "--eps");
-  if (o.nlim) need(dialog.typeText(kNlimBox, *o.nlim), "--nlim");
-  if (o.omega) need(dialog.typeText(kOmegaBox, *o.omega), "--omega");
+  if (o.norm) need(dialog.select(kIdNormList, *o.norm), "--norm");
+  if (o.printMatrix) need(dialog.click(kIdPrintMatrix), "--print-matrix");
+  if (o.determinant) need(dialog.click(kIdDeterminant), "--determinant");
+  if (o.iterations) need(dialog.click(kIdIterations), "--iterations");
+  if (o.invert) need(dialog.click(kIdInvertElements), "--invert");
+  if (o.eps) need(dialog.typeText(kIdEps, *o.eps), "--eps");
+  if (o.nlim) need(dialog.typeText(kIdNlim, *o.nlim), "--nlim");
+  if (o.omega) need(dialog.typeText(kIdOmega, *o.omega), "--omega");
   if (stopped()) return 1;
 
-  dialog.click(kSelecteaza);
+  dialog.click(kIdSelect);
   if (stopped()) return 1;
-  need(dialog.click(kCiteste), "Citeste");
+  need(dialog.click(kIdRead), "Citeste");
   if (stopped()) return 1;
 
   for (int r = 0; r < o.runs; ++r) {
-    if (!dialog.isEnabled(kRezolva)) {
+    if (!dialog.isEnabled(kIdSolve)) {
       std::cerr << "parvela-batch: \"REZOLVA !\" is disabled: "
                 << (problem().dataRead ? (problem().problemKind == ProblemKind::ConditionNumber
                                               ? "choose a norm (--norm)"
@@ -253,7 +241,7 @@ int run(const Options& o, BatchPlatform& plat) {
                 << std::endl;
       return 1;
     }
-    dialog.click(kRezolva);
+    dialog.click(kIdSolve);
     if (stopped()) return 1;
   }
   return 0;

@@ -19,6 +19,8 @@ namespace {
 
 constexpr const char* kCaptionEroare = "Eroare";
 constexpr const char* kCaptionError = "Error";
+constexpr const char* kChangedSinceRead =
+    "Fisierul de date a fost modificat dupa citire.\nCititi din nou datele cu \"Citeste\".";
 
 void refuse(const char* text, const char* caption, IconKind icon = IconKind::Error) {
   platform().messageBox(text, caption, icon);
@@ -58,9 +60,7 @@ bool runAllowed() {
       refuse("Cititi datele cu \"Citeste\" inainte de rezolvare.", kCaptionError);
       return false;
     case DataFile::WriteResult::Changed:
-      refuse("Fisierul de date a fost modificat dupa citire.\n"
-             "Cititi din nou datele cu \"Citeste\".",
-             kCaptionError);
+      refuse(kChangedSinceRead, kCaptionError);
       return false;
     case DataFile::WriteResult::IoError:
       refuse("Fisierul de date nu poate fi citit.", kCaptionError);
@@ -138,9 +138,7 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
     case DataFile::WriteResult::Ok:
       break;
     case DataFile::WriteResult::Changed:
-      refuse("Fisierul de date a fost modificat dupa citire.\n"
-             "Cititi din nou datele cu \"Citeste\".",
-             kCaptionError);
+      refuse(kChangedSinceRead, kCaptionError);
       break;
     case DataFile::WriteResult::NoData:
     case DataFile::WriteResult::IoError:

@@ -30,14 +30,11 @@ void INITIALIZEDATA() {
   s.verifyMode = VerifyMode::MaxDifferences;
   s.printDeterminant = false;
   s.printIterations = false;
-  static constexpr const char* kMethods[] = {"Gauss", "LU", "Cholesky", "Gauss-Seidel", "SOR"};
-  static constexpr const char* kGenerators[] = {"Hilbert",      "Lotkin", "Companion",
-                                                "Wilkinson 5",  "Wilkinson 20",
-                                                "Cauchy",       "Banda constanta"};
   s.METODA[0].clear();
-  for (int i = 0; i < 5; ++i) s.METODA[i + 1] = fixedText(kMethods[i], kNameLength);
+  for (std::size_t i = 0; i < kMethodNames.size(); ++i) s.METODA[i + 1] = fixedText(kMethodNames[i], kNameLength);
   s.GENERATA[0].clear();
-  for (int i = 0; i < 7; ++i) s.GENERATA[i + 1] = fixedText(kGenerators[i], kNameLength);
+  for (std::size_t i = 0; i < kGeneratorNames.size(); ++i)
+    s.GENERATA[i + 1] = fixedText(kGeneratorNames[i], kNameLength);
   s.genHelpFileName = "Help-Generare.txt";
   s.dataRead = false;
   s.methodChosen = false;

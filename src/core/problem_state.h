@@ -69,6 +69,12 @@ struct ProblemState {
 };
 
 constexpr std::size_t kNameLength = 33;
+
+// The names of the method and generator lists, in list order.
+inline constexpr std::array<std::string_view, 5> kMethodNames = {"Gauss", "LU", "Cholesky",
+                                                                 "Gauss-Seidel", "SOR"};
+inline constexpr std::array<std::string_view, 7> kGeneratorNames = {
+    "Hilbert", "Lotkin", "Companion", "Wilkinson 5", "Wilkinson 20", "Cauchy", "Banda constanta"};
 constexpr std::size_t kParamTextLength = 10;
 constexpr std::size_t kFileNameLength = 260;
 

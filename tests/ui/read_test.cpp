@@ -1,8 +1,6 @@
 // "Citeste" with the real reader on files of the scratch directory.
 #include <sstream>
 
-#include "io/fortran_io.h"
-
 #include "ui_test_support.h"
 
 namespace parvela::test {
@@ -10,14 +8,6 @@ namespace {
 
 class ReadTest : public MainWindowTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    std::int32_t v[1] = {0};
-    std::string line;
-    ListReader probe("t\n7\n");
-    if (probe.readLine(line, 10) != ListReader::Status::Ok || probe.readIntegers(v) != ListReader::Status::Ok)
-      GTEST_SKIP() << "free-format input is not available in this build yet";
-  }
   void selectFile(const std::string& name, const std::string& bytes) {
     writeBytes(dir_ / name, bytes);
     platform_.answers.push_back((dir_ / name).string());
