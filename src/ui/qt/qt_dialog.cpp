@@ -1,4 +1,5 @@
 #include "ui/qt/qt_dialog.h"
+#include "ui/qt/qt_text.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -42,7 +43,6 @@ class SingleChoiceList final : public QListWidget {
   }
 };
 
-QString fromStd(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // Text for a label: the lines of a dialog text are separated by CR LF;
 // trailing blanks are not shown (a centred label would look off-centre),
@@ -129,7 +129,7 @@ void QtDialog::build() {
   const DialogTemplateData& t = *template_;
   // The template's font, or the desktop's closest sans-serif face at the
   // template's size where that family is not installed.
-  QFont templateFont(fromStd(std::string(t.fontName)));
+  QFont templateFont(fromStd(t.fontName));
   templateFont.setStyleHint(QFont::SansSerif);
   if (t.fontPointSize > 0) templateFont.setPointSize(t.fontPointSize);
   setFont(templateFont);

@@ -9,13 +9,13 @@
 
 #include <iostream>
 
+#include "ui/qt/qt_text.h"
 #include "ui/qt/text_editor.h"
 
 namespace parvela::qt {
 
 namespace {
 
-QString fromStd(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 QMessageBox::Icon boxIcon(IconKind icon) {
   switch (icon) {
