@@ -151,12 +151,7 @@ std::vector<Case> referenceCases() {
         c.args.push_back(value);
       }
     }
-    // Where a recorded run departs from the elimination order our reports
-    // follow, the corrected report is kept in reference-overrides/ (its
-    // README says what differs and why).
-    fs::path override = fs::path(PARVELA_SOURCE_DIR) / "tests" / "e2e" / "reference-overrides" /
-                        (entry.path().stem().string() + ".report");
-    c.expectedFile = c.data + slurp(present(override) ? override : fs::path(base.string() + ".report"));
+    c.expectedFile = c.data + slurp(base.string() + ".report");
     if (present(base.string() + ".stdout")) c.expectedOut = slurp(base.string() + ".stdout");
     if (present(base.string() + ".msg")) {
       c.expectedErr = slurp(base.string() + ".msg");

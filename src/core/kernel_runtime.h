@@ -1,0 +1,36 @@
+// How the numerical kernels run: which instruction set the fast paths use
+// and on how many threads. Every choice gives the same bits; the choices
+// exist for speed and for the tests that prove the bits equal.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace parvela::kernels {
+
+enum class Isa { Scalar = 0, Avx2 = 1, Avx512 = 2 };
+
+// The widest path this CPU (and its operating system) can run.
+Isa detectedIsa();
+// The path the kernels take: the detected one, capped by the environment
+// variable PARVELA_ISA (scalar, avx2, avx512) or by setActiveIsa.
+Isa activeIsa();
+// Forces a path; one wider than detectedIsa() is capped to it.
+void setActiveIsa(Isa isa);
+const char* isaName(Isa isa);
+
+// Threads the kernels may use: 1 or 2. By default 2 where the machine has
+// two cores or more; PARVELA_THREADS=1 (or setThreadCount(1)) forces one.
+int threadCount();
+void setThreadCount(int threads);
+
+// Runs fn(lo, hi) over [begin, end) split into at most threadCount()
+// contiguous pieces whose boundaries are multiples of `grain` from begin;
+// the calling thread takes the first piece. Returns when every piece is
+// done. Ranges shorter than `minParallel` run on the calling thread alone.
+// fn must not throw, and the pieces must touch disjoint data.
+void parallelRanges(std::size_t begin, std::size_t end, std::size_t grain,
+                    std::size_t minParallel,
+                    const std::function<void(std::size_t lo, std::size_t hi)>& fn);
+
+}  // namespace parvela::kernels
