@@ -1,31 +1,51 @@
 // parvela-batch: does from a command line what a user does in the window:
 // make the choices, select the data file, "Citeste", then "REZOLVA !".
+// Several data files are several sessions, one after the other, with the
+// same choices.
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "io/data_file.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
 #include "ui/core/templates.h"
 
+#ifndef PARVELA_VERSION
+#define PARVELA_VERSION "unknown"
+#endif
+
 namespace {
 
 using namespace parvela;
+namespace fs = std::filesystem;
 
+constexpr const char* kProgram = "parvela-batch";
 
-constexpr const char* kUsage =
-    "Usage: parvela-batch [options] DATAFILE\n"
+constexpr const char* kUsageLine = "Usage: parvela-batch [options] DATAFILE...\n";
+
+constexpr const char* kHelp =
+    "Usage: parvela-batch [options] DATAFILE...\n"
     "\n"
-    "Reads the problem from DATAFILE and writes the report into it, after the data,\n"
-    "as the window does for \"Citeste\" and \"REZOLVA !\".\n"
+    "Reads the problem from each DATAFILE and writes the report into it, after the\n"
+    "data, as the window does for \"Citeste\" and \"REZOLVA !\". Several files are\n"
+    "handled one after the other, each as a session of its own, with the same choices.\n"
+    "Options take their value as --option VALUE or --option=VALUE; -- ends the options.\n"
     "\n"
     "  --problem system|inverse|cond      problem (default system)\n"
     "  --matrix general|symmetric         matrix kind (default general)\n"
@@ -43,21 +63,31 @@ constexpr const char* kUsage =
     "                                     the parameter boxes, as typed (10 characters kept)\n"
     "  --runs N                           presses of \"REZOLVA !\" after the read (default 1)\n"
     "  --output FILE                      copy DATAFILE to FILE first and work on FILE\n"
-    "  --help                             this text\n"
+    "                                     (one data file only)\n"
+    "  --output-dir DIR                   copy each DATAFILE into DIR (created if missing)\n"
+    "                                     and work on the copy\n"
+    "  -q, --quiet                        no progress display\n"
+    "  -h, --help                         this text\n"
+    "      --version                      the version\n"
     "\n"
-    "Message boxes are printed to standard error as \"Caption: text\". Exit status: 0 on\n"
-    "success (also when the report records a numerical breakdown), 1 after an \"Error\"\n"
-    "or \"Eroare\" message or a run the window would not allow, 2 for a usage error.\n";
+    "Message boxes are printed to standard error as \"Caption: text\". With more than\n"
+    "one data file, each file's messages and standard-output lines start with the\n"
+    "file's name and \": \". Exit status: 0 on success (also when the report records a\n"
+    "numerical breakdown), 1 after an \"Error\" or \"Eroare\" message, a run the window\n"
+    "would not allow, or a file that cannot be used, 2 for a usage error; with several\n"
+    "files, the largest of their statuses.\n";
 
 struct UsageError {
   std::string message;
 };
 
 // Console platform of the batch run: message boxes go to standard error and
-// the file dialog answers with the data file.
+// the file dialog answers with the data file. With several files, every
+// message and every line of standard output starts with `prefix`.
 class BatchPlatform final : public Platform {
  public:
   std::string fileToSelect;
+  std::string prefix;
   bool failed = false;  // an "Error" or "Eroare" box was shown
 
   void messageBox(std::string_view text, std::string_view caption, IconKind) override {
@@ -65,12 +95,25 @@ class BatchPlatform final : public Platform {
     for (char& c : joined)
       if (c == '\n') c = ' ';
     std::cout.flush();
-    std::cerr << caption << ": " << joined << std::endl;
+    std::cerr << prefix << caption << ": " << joined << std::endl;
     if (caption == "Error" || caption == "Eroare") failed = true;
   }
   void standardOutput(std::string_view text) override {
-    std::cout << text;
+    if (prefix.empty()) {
+      std::cout << text;
+    } else {
+      for (char c : text) {
+        if (atLineStart_) std::cout << prefix;
+        std::cout << c;
+        atLineStart_ = c == '\n';
+      }
+    }
     std::cout.flush();
+  }
+  // Ends a last line left open, so that the next file's lines start afresh.
+  void endFile() {
+    if (!atLineStart_) std::cout << '\n';
+    atLineStart_ = true;
   }
   std::optional<std::string> openFileDialog(const OpenFileRequest&) override {
     if (fileToSelect.empty()) return std::nullopt;
@@ -80,6 +123,9 @@ class BatchPlatform final : public Platform {
   std::optional<std::string> searchProgramPath(const std::string& name) override {
     return searchAlongProgramPath(name);
   }
+
+ private:
+  bool atLineStart_ = true;
 };
 
 struct Options {
@@ -96,8 +142,12 @@ struct Options {
   bool invert = false;
   std::optional<std::string> eps, nlim, omega;
   int runs = 1;
-  std::optional<std::string> output;
-  std::string dataFile;
+  std::optional<std::string> output;     // one data file: the copy to work on
+  std::optional<std::string> outputDir;  // the folder of the copies
+  bool quiet = false;                    // no progress display on standard error
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> dataFiles;
 };
 
 int choose(std::string_view option, std::string_view value,
@@ -114,63 +164,130 @@ int listEntry(std::string_view option, std::string_view value, const std::array<
   throw UsageError{"bad value for " + std::string(option) + ": '" + std::string(value) + "'"};
 }
 
+enum OptionCode : int {
+  kOptProblem = 1000,
+  kOptMatrix,
+  kOptInput,
+  kOptGenerator,
+  kOptMethod,
+  kOptVerify,
+  kOptNorm,
+  kOptPrintMatrix,
+  kOptDeterminant,
+  kOptIterations,
+  kOptInvert,
+  kOptEps,
+  kOptNlim,
+  kOptOmega,
+  kOptRuns,
+  kOptOutput,
+  kOptOutputDir,
+  kOptVersion,
+};
+
+const struct option kLongOptions[] = {
+    {"problem", required_argument, nullptr, kOptProblem},
+    {"matrix", required_argument, nullptr, kOptMatrix},
+    {"input", required_argument, nullptr, kOptInput},
+    {"generator", required_argument, nullptr, kOptGenerator},
+    {"method", required_argument, nullptr, kOptMethod},
+    {"verify", required_argument, nullptr, kOptVerify},
+    {"norm", required_argument, nullptr, kOptNorm},
+    {"print-matrix", no_argument, nullptr, kOptPrintMatrix},
+    {"determinant", no_argument, nullptr, kOptDeterminant},
+    {"iterations", no_argument, nullptr, kOptIterations},
+    {"invert", no_argument, nullptr, kOptInvert},
+    {"eps", required_argument, nullptr, kOptEps},
+    {"nlim", required_argument, nullptr, kOptNlim},
+    {"omega", required_argument, nullptr, kOptOmega},
+    {"runs", required_argument, nullptr, kOptRuns},
+    {"output", required_argument, nullptr, kOptOutput},
+    {"output-dir", required_argument, nullptr, kOptOutputDir},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kOptVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+const char* longName(int code) {
+  for (const struct option* o = kLongOptions; o->name; ++o)
+    if (o->val == code) return o->name;
+  return "?";
+}
+
+// The option as the user wrote it, without a "=value" part.
+std::string asWritten(const char* arg) {
+  std::string s(arg ? arg : "");
+  if (auto eq = s.find('='); eq != std::string::npos) s.erase(eq);
+  return s;
+}
+
 Options parse(int argc, char** argv) {
   Options o;
-  std::vector<std::string_view> args(argv + 1, argv + argc);
-  for (std::size_t k = 0; k < args.size(); ++k) {
-    std::string_view a = args[k];
-    auto value = [&]() -> std::string_view {
-      if (k + 1 >= args.size()) throw UsageError{"option " + std::string(a) + " needs a value"};
-      return args[++k];
-    };
-    if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      std::exit(0);
-    } else if (a == "--problem") {
-      o.problemButton = choose(a, value(), {{"system", kIdSystem}, {"inverse", kIdInverse}, {"cond", kIdConditionNumber}});
-    } else if (a == "--matrix") {
-      o.matrixButton = choose(a, value(), {{"general", kIdGeneral}, {"symmetric", kIdSymmetric}});
-    } else if (a == "--input") {
-      o.inputButton = choose(a, value(), {{"file", kIdFromFile}, {"generated", kIdGenerated}});
-    } else if (a == "--generator") {
-      o.generator = listEntry(a, value(), kGeneratorNames);
-    } else if (a == "--method") {
-      o.method = listEntry(a, value(), kMethodNames);
-    } else if (a == "--verify") {
-      o.verifyButton = choose(a, value(), {{"max", kIdMaxDifferences}, {"each", kIdEachEquation}});
-    } else if (a == "--norm") {
-      o.norm = choose(a, value(), {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}});
-    } else if (a == "--print-matrix") {
-      o.printMatrix = true;
-    } else if (a == "--determinant") {
-      o.determinant = true;
-    } else if (a == "--iterations") {
-      o.iterations = true;
-    } else if (a == "--invert") {
-      o.invert = true;
-    } else if (a == "--eps") {
-      o.eps = std::string(value());
-    } else if (a == "--nlim") {
-      o.nlim = std::string(value());
-    } else if (a == "--omega") {
-      o.omega = std::string(value());
-    } else if (a == "--runs") {
-      std::string v(value());
-      char* end = nullptr;
-      long n = std::strtol(v.c_str(), &end, 10);
-      if (v.empty() || *end != '\0' || n < 0 || n > 1000000) throw UsageError{"bad value for --runs: '" + v + "'"};
-      o.runs = static_cast<int>(n);
-    } else if (a == "--output") {
-      o.output = std::string(value());
-    } else if (a.size() > 1 && a[0] == '-') {
-      throw UsageError{"unknown option " + std::string(a)};
-    } else if (o.dataFile.empty()) {
-      o.dataFile = std::string(a);
-    } else {
-      throw UsageError{"more than one data file given"};
+  opterr = 0;  // the messages below name the program the same way whatever argv[0] is
+  optind = 1;
+  for (;;) {
+    const int c = getopt_long(argc, argv, ":hq", kLongOptions, nullptr);
+    if (c == -1) break;
+    // On an error getopt_long has just moved past the faulty option.
+    const char* written = optind >= 1 && optind <= argc ? argv[optind - 1] : "";
+    const std::string_view value = optarg ? optarg : "";
+    const std::string name = std::string("--") + (c >= kOptProblem ? longName(c) : "");
+    switch (c) {
+      case 'h': o.help = true; break;
+      case kOptVersion: o.version = true; break;
+      case 'q': o.quiet = true; break;
+      case kOptProblem:
+        o.problemButton = choose(name, value, {{"system", kIdSystem}, {"inverse", kIdInverse}, {"cond", kIdConditionNumber}});
+        break;
+      case kOptMatrix: o.matrixButton = choose(name, value, {{"general", kIdGeneral}, {"symmetric", kIdSymmetric}}); break;
+      case kOptInput: o.inputButton = choose(name, value, {{"file", kIdFromFile}, {"generated", kIdGenerated}}); break;
+      case kOptGenerator: o.generator = listEntry(name, value, kGeneratorNames); break;
+      case kOptMethod: o.method = listEntry(name, value, kMethodNames); break;
+      case kOptVerify:
+        o.verifyButton = choose(name, value, {{"max", kIdMaxDifferences}, {"each", kIdEachEquation}});
+        break;
+      case kOptNorm: o.norm = choose(name, value, {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}}); break;
+      case kOptPrintMatrix: o.printMatrix = true; break;
+      case kOptDeterminant: o.determinant = true; break;
+      case kOptIterations: o.iterations = true; break;
+      case kOptInvert: o.invert = true; break;
+      case kOptEps: o.eps = std::string(value); break;
+      case kOptNlim: o.nlim = std::string(value); break;
+      case kOptOmega: o.omega = std::string(value); break;
+      case kOptRuns: {
+        std::string v(value);
+        char* end = nullptr;
+        errno = 0;
+        long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || errno != 0 || n < 0 || n > 1000000)
+          throw UsageError{"bad value for --runs: '" + v + "'"};
+        o.runs = static_cast<int>(n);
+        break;
+      }
+      case kOptOutput: o.output = std::string(value); break;
+      case kOptOutputDir: o.outputDir = std::string(value); break;
+      case ':':
+        throw UsageError{"option " + asWritten(written) + " needs a value"};
+      case '?':
+      default:
+        if (optopt >= kOptProblem) throw UsageError{"option --" + std::string(longName(optopt)) + " takes no value"};
+        if (optopt != 0) throw UsageError{"unknown option -" + std::string(1, static_cast<char>(optopt))};
+        throw UsageError{"unknown or ambiguous option " + asWritten(written)};
     }
   }
-  if (o.dataFile.empty()) throw UsageError{"no data file given"};
+  for (int k = optind; k < argc; ++k) o.dataFiles.emplace_back(argv[k]);
+  if (o.help || o.version) return o;
+  if (o.dataFiles.empty()) throw UsageError{"no data file given"};
+  if (o.output && o.outputDir) throw UsageError{"--output and --output-dir exclude each other"};
+  if (o.output && o.dataFiles.size() > 1) throw UsageError{"--output takes one data file; use --output-dir DIR for several"};
+  if (o.outputDir) {
+    // Two copies of the same name would overwrite each other in DIR.
+    std::set<std::string> names;
+    for (const std::string& f : o.dataFiles)
+      if (!names.insert(fs::path(f).filename().string()).second)
+        throw UsageError{"two data files named " + fs::path(f).filename().string() + " for one --output-dir"};
+  }
   return o;
 }
 
@@ -183,24 +300,60 @@ void need(bool done, const std::string& what) {
   if (!done) throw NotAllowed{what + ": the control is disabled in the window for these choices"};
 }
 
-int run(const Options& o, BatchPlatform& plat) {
-  std::string target = o.dataFile;
-  if (std::error_code ec; !std::filesystem::is_regular_file(o.dataFile, ec)) {
-    std::cerr << "parvela-batch: no such data file: " << o.dataFile << std::endl;
-    return 1;
+// A complaint about one data file: "parvela-batch: WHAT: FILE", or with
+// several files "parvela-batch: FILE: WHAT".
+void fileProblem(const std::string& prefix, const std::string& what, const std::string& path) {
+  if (prefix.empty())
+    std::cerr << kProgram << ": " << what << ": " << path << std::endl;
+  else
+    std::cerr << kProgram << ": " << prefix << what << std::endl;
+}
+
+// A data file must be a regular file (a link to one is fine). Checked
+// without opening it: opening a FIFO would wait for a writer.
+bool usableDataFile(const std::string& path, const std::string& prefix) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int err = errno;
+    fileProblem(prefix, err == ENOENT || err == ENOTDIR ? "no such data file" : std::strerror(err), path);
+    return false;
   }
-  if (o.output) {
+  if (!S_ISREG(st.st_mode)) {
+    fileProblem(prefix, "not a regular file", path);
+    return false;
+  }
+  return true;
+}
+
+// One whole session on one data file: the choices, "Selecteaza", "Citeste"
+// and the runs. The file's exit status.
+int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
+  const std::string& prefix = plat.prefix;
+  if (!usableDataFile(dataFile, prefix)) return 1;
+  std::string target = dataFile;
+  std::optional<std::string> copy = o.output;
+  if (o.outputDir) copy = (fs::path(*o.outputDir) / fs::path(dataFile).filename()).string();
+  if (copy) {
     std::error_code ec;
-    std::filesystem::copy_file(o.dataFile, *o.output, std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec) {
-      std::cerr << "parvela-batch: cannot copy " << o.dataFile << " to " << *o.output << ": " << ec.message()
-                << std::endl;
+    if (o.outputDir && fs::equivalent(dataFile, *copy, ec)) {
+      std::cerr << kProgram << ": " << prefix << dataFile << " is already in " << *o.outputDir << std::endl;
       return 1;
     }
-    target = *o.output;
+    ec.clear();
+    fs::copy_file(dataFile, *copy, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+      std::cerr << kProgram << ": " << prefix << "cannot copy " << dataFile << " to " << *copy << ": "
+                << ec.message() << std::endl;
+      return 1;
+    }
+    target = *copy;
   }
   plat.fileToSelect = target;
+  plat.failed = false;
 
+  // A fresh start, as when the program is started again.
+  problem() = ProblemState{};
+  InputDataFile().deselect();
   INITIALIZEDATA();
   ModelDialog dialog(kMainDialog);
   registerMainCallbacks(dialog);
@@ -231,9 +384,12 @@ int run(const Options& o, BatchPlatform& plat) {
   need(dialog.click(kIdRead), "Citeste");
   if (stopped()) return 1;
 
+  // Progress display: when o.quiet is false and standard error is a
+  // terminal, it is installed here, for the presses of "REZOLVA !" below.
+
   for (int r = 0; r < o.runs; ++r) {
     if (!dialog.isEnabled(kIdSolve)) {
-      std::cerr << "parvela-batch: \"REZOLVA !\" is disabled: "
+      std::cerr << kProgram << ": " << prefix << "\"REZOLVA !\" is disabled: "
                 << (problem().dataRead ? (problem().problemKind == ProblemKind::ConditionNumber
                                               ? "choose a norm (--norm)"
                                               : "choose a method (--method)")
@@ -247,6 +403,23 @@ int run(const Options& o, BatchPlatform& plat) {
   return 0;
 }
 
+// Everything written to standard output has reached it.
+bool standardOutputWritten() {
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  return flushed && std::cout.good() && !std::ferror(stdout);
+}
+
+int finish(int status) {
+  if (!standardOutputWritten()) {
+    const int err = errno;
+    std::cerr << kProgram << ": cannot write to standard output" << (err ? std::string(": ") + std::strerror(err) : "")
+              << std::endl;
+    return std::max(status, 1);
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -254,19 +427,43 @@ int main(int argc, char** argv) {
   try {
     options = parse(argc, argv);
   } catch (const UsageError& e) {
-    std::cerr << "parvela-batch: " << e.message << "\n\n" << kUsage;
+    std::cerr << kProgram << ": " << e.message << "\n" << kUsageLine << "Try 'parvela-batch --help' for more information.\n";
     return 2;
   }
+  if (options.help) {
+    std::cout << kHelp;
+    return finish(0);
+  }
+  if (options.version) {
+    std::cout << "parvela-batch (Parvela) " PARVELA_VERSION "\n";
+    return finish(0);
+  }
+  if (options.outputDir) {
+    std::error_code ec;
+    fs::create_directories(*options.outputDir, ec);
+    if (ec || !fs::is_directory(*options.outputDir)) {
+      std::cerr << kProgram << ": cannot create the folder " << *options.outputDir
+                << (ec ? ": " + ec.message() : std::string(": a file of that name exists")) << std::endl;
+      return 1;
+    }
+  }
+
   BatchPlatform plat;
   setPlatform(&plat);
-  int status = 1;
-  try {
-    status = run(options, plat);
-  } catch (const NotAllowed& e) {
-    std::cerr << "parvela-batch: " << e.message << std::endl;
-    status = 1;
+  const bool several = options.dataFiles.size() > 1;
+  int status = 0;
+  for (const std::string& file : options.dataFiles) {
+    plat.prefix = several ? file + ": " : std::string();
+    int fileStatus = 1;
+    try {
+      fileStatus = runOne(options, file, plat);
+    } catch (const NotAllowed& e) {
+      std::cerr << kProgram << ": " << plat.prefix << e.message << std::endl;
+      fileStatus = 1;
+    }
+    if (several) plat.endFile();
+    status = std::max(status, fileStatus);
   }
-  std::cout.flush();
   setPlatform(nullptr);
-  return status;
+  return finish(status);
 }

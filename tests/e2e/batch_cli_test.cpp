@@ -1,6 +1,12 @@
 // The batch front end's command line: usage errors never crash and exit 2.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,8 +18,11 @@ struct Result {
   std::string output;  // standard output and standard error together
 };
 
-Result batch(const std::string& args) {
-  std::string cmd = std::string("'") + PARVELA_BATCH + "' " + args + " 2>&1";
+// Runs parvela-batch through the shell, after `launcher` when one is given;
+// its standard output goes to `stdoutTo` when one is given.
+Result batch(const std::string& args, const std::string& launcher = "", const std::string& stdoutTo = "") {
+  std::string cmd = launcher + " '" + PARVELA_BATCH + "' " + args + " 2>&1";
+  if (!stdoutTo.empty()) cmd += " >" + stdoutTo;
   Result r{-1, {}};
   FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return r;
@@ -46,7 +55,14 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatusTwo) {
       "--runs -1 x.dat",
       "--runs two x.dat",
       "--eps",                              // value missing
-      "a.dat b.dat",                        // two data files
+      "--method=Jacobi x.dat",
+      "--print-matrix=yes x.dat",           // a check box takes no value
+      "--m Gauss x.dat",                    // ambiguous: --matrix or --method
+      "-x x.dat",
+      "--output o.dat a.dat b.dat",         // --output names one copy
+      "--output o.dat --output-dir d x.dat",
+      "--output-dir d a/x.dat b/x.dat",     // both copies would be d/x.dat
+      "--method Gauss --",                  // no data file after the options
   };
   for (const char* args : bad) {
     Result r = batch(args);
@@ -55,10 +71,88 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatusTwo) {
   }
 }
 
+TEST(BatchCommandLine, UsageErrorNamesTheProblemAndTheHelp) {
+  Result r = batch("--eps");
+  EXPECT_EQ(r.output,
+            "parvela-batch: option --eps needs a value\n"
+            "Usage: parvela-batch [options] DATAFILE...\n"
+            "Try 'parvela-batch --help' for more information.\n");
+  r = batch("--print-matrix=1 x.dat");
+  EXPECT_EQ(r.output.substr(0, r.output.find('\n')), "parvela-batch: option --print-matrix takes no value");
+}
+
+TEST(BatchCommandLine, VersionAndHelpGoToStandardOutput) {
+  Result r = batch("--version 2>/dev/null");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "parvela-batch (Parvela) " PARVELA_VERSION "\n");
+  // --help wins over everything else on the line, also a missing file.
+  r = batch("--method Gauss --help 2>/dev/null");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.output.find("--output-dir DIR"), std::string::npos);
+  EXPECT_NE(r.output.find("--quiet"), std::string::npos);
+}
+
 TEST(BatchCommandLine, MissingDataFileIsAnError) {
   Result r = batch("--method Gauss /nonexistent/parvela/none.dat");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("no such data file"), std::string::npos);
+}
+
+class BatchFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("parvela-cli-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+    std::ofstream(dir_ / "s.dat") << "Sistem\n2 1\n4 1\n1 3\n5 4\n";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string path(const char* name) const { return "'" + (dir_ / name).string() + "'"; }
+  std::filesystem::path dir_;
+};
+
+TEST_F(BatchFiles, FifoIsRefusedWithoutOpeningIt) {
+  // Opening a FIFO would wait for a writer: the run must end on its own.
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.dat").c_str(), 0600), 0);
+  Result r = batch("--method Gauss " + path("pipe.dat"), "timeout 20");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("not a regular file: " + (dir_ / "pipe.dat").string()), std::string::npos) << r.output;
+}
+
+TEST_F(BatchFiles, LinkToARegularFileIsFine) {
+  std::filesystem::create_symlink(dir_ / "s.dat", dir_ / "link.dat");
+  Result r = batch("--method Gauss " + path("link.dat"));
+  EXPECT_EQ(r.status, 0) << r.output;
+  std::ifstream in(dir_ / "s.dat");
+  std::string all((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(all.find("Metoda: Gauss"), std::string::npos);  // written through the link
+}
+
+TEST_F(BatchFiles, UnwritableStandardOutputFails) {
+  // The iteration echoes its outcome on standard output.
+  Result r = batch("--method Gauss-Seidel --eps 1e-5 --nlim 50 " + path("s.dat"), "", "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("parvela-batch: cannot write to standard output"), std::string::npos) << r.output;
+  r = batch("--version", "", "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  // Nothing for standard output: nothing to fail.
+  r = batch("--method Gauss " + path("s.dat"), "", "/dev/full");
+  EXPECT_EQ(r.status, 0) << r.output;
+}
+
+TEST_F(BatchFiles, OutputDirThatIsAFileIsAnError) {
+  Result r = batch("--method Gauss --output-dir " + path("s.dat") + " " + path("s.dat"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("cannot create the folder"), std::string::npos) << r.output;
+}
+
+TEST_F(BatchFiles, OutputDirHoldingTheDataFileItself) {
+  // The copy would be the file itself: refused, the file stays as it was.
+  Result r = batch("--method Gauss --output-dir " + path("") + " " + path("s.dat"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("is already in"), std::string::npos) << r.output;
+  std::ifstream in(dir_ / "s.dat");
+  std::string all((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(all, "Sistem\n2 1\n4 1\n1 3\n5 4\n");
 }
 
 }  // namespace

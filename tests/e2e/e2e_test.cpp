@@ -8,6 +8,14 @@
 //   expected.stdout  standard output (absent: nothing)
 //   expected.stderr  standard error (absent: nothing)
 //   expected.status  exit status (absent: 0)
+// A case that works on several files holds, instead of data.dat and
+// expected.dat,
+//   inputs/          the folder the run starts in (copied as a whole)
+//   expected/        files of that folder after the run, at the same
+//                    relative paths; every other file of inputs/ must be
+//                    left as it was
+// and its args name the data files (and --output-dir) themselves: a line
+// without a leading '-' is an argument of its own.
 // The reference runs kept beside the repository (shared/reference-runs) are
 // checked the same way when they are present.
 #include <fcntl.h>
@@ -82,6 +90,7 @@ Outcome runBatch(const std::vector<std::string>& args, const fs::path& workDir) 
 
 struct Case {
   std::string name;
+  fs::path folder;        // several-file case: the case's folder, else empty
   std::string data;       // file before the run
   std::vector<std::string> args;
   std::string expectedFile;
@@ -112,9 +121,13 @@ std::vector<Case> projectCases() {
     const fs::path d = entry.path();
     Case c;
     c.name = d.filename().string();
-    c.data = slurp(d / "data.dat");
     c.args = parseArgs(slurp(d / "args"));
-    c.expectedFile = slurp(d / "expected.dat");
+    if (fs::is_directory(d / "inputs")) {
+      c.folder = d;
+    } else {
+      c.data = slurp(d / "data.dat");
+      c.expectedFile = slurp(d / "expected.dat");
+    }
     if (present(d / "expected.stdout")) c.expectedOut = slurp(d / "expected.stdout");
     if (present(d / "expected.stderr")) c.expectedErr = slurp(d / "expected.stderr");
     if (present(d / "expected.status")) c.expectedStatus = std::stoi(slurp(d / "expected.status"));
@@ -174,8 +187,41 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class WholeRun : public ::testing::TestWithParam<Case> {};
 
+// The files below `root`, as paths relative to it.
+std::vector<fs::path> filesBelow(const fs::path& root) {
+  std::vector<fs::path> files;
+  if (!fs::is_directory(root)) return files;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files.push_back(fs::relative(e.path(), root));
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+void checkSeveralFiles(const Case& c) {
+  fs::path dir = scratch() / c.name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy(c.folder / "inputs", dir, fs::copy_options::recursive);
+  Outcome o = runBatch(c.args, dir);
+  EXPECT_EQ(o.status, c.expectedStatus);
+  EXPECT_EQ(o.err, c.expectedErr);
+  EXPECT_EQ(o.out, c.expectedOut);
+  const std::vector<fs::path> expected = filesBelow(c.folder / "expected");
+  EXPECT_FALSE(expected.empty()) << "a case with inputs/ needs expected/";
+  for (const fs::path& rel : expected) {
+    EXPECT_TRUE(fs::exists(dir / rel)) << rel;
+    EXPECT_EQ(slurp(dir / rel), slurp(c.folder / "expected" / rel)) << rel;
+  }
+  for (const fs::path& rel : filesBelow(c.folder / "inputs")) {
+    if (std::find(expected.begin(), expected.end(), rel) != expected.end()) continue;
+    EXPECT_EQ(slurp(dir / rel), slurp(c.folder / "inputs" / rel)) << rel << " must stay untouched";
+  }
+  fs::remove_all(dir);
+}
+
 TEST_P(WholeRun, FileAndOutputsMatch) {
   const Case& c = GetParam();
+  if (!c.folder.empty()) return checkSeveralFiles(c);
   fs::path dir = scratch() / c.name;
   fs::create_directories(dir);
   fs::path data = dir / "data.dat";
