@@ -1,13 +1,16 @@
 #include "ui/qt/main_window.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "ui/core/controls.h"
 #include "ui/core/dialog_host.h"
+#include "ui/core/file_selection.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
+#include "ui/qt/qt_platform.h"
 
 namespace parvela::qt {
 
@@ -59,8 +62,54 @@ bool startMainWindow(int templateId) {
   return true;
 }
 
-int WinMain() {
+namespace {
+
+// The platform in use, except that the open-file dialog answers with a
+// given name instead of waiting for the user. The name still goes through
+// the dialog's own acceptance (folder must exist, question before a new
+// file is created).
+class StartUpChoice final : public Platform {
+ public:
+  StartUpChoice(Platform& outer, const std::string& path) : outer_(outer), path_(path) {}
+  void messageBox(std::string_view text, std::string_view caption, IconKind icon) override {
+    outer_.messageBox(text, caption, icon);
+  }
+  void standardOutput(std::string_view text) override { outer_.standardOutput(text); }
+  std::optional<std::string> openFileDialog(const OpenFileRequest& request) override {
+    const QString absolute = QFileInfo(QString::fromStdString(path_)).absoluteFilePath();
+    auto* desktop = dynamic_cast<QtPlatform*>(&outer_);
+    if (!desktop) return absolute.toStdString();
+    OpenFileDialog dialog(request, *desktop);
+    dialog.selectFile(absolute);
+    dialog.accept();
+    if (!dialog.chosenPath()) return std::nullopt;
+    return dialog.chosenPath()->toStdString();
+  }
+  void viewFile(const std::string& path) override { outer_.viewFile(path); }
+  std::optional<std::string> searchProgramPath(const std::string& name) override {
+    return outer_.searchProgramPath(name);
+  }
+
+ private:
+  Platform& outer_;
+  std::string path_;
+};
+
+}  // namespace
+
+void selectFileAtStartUp(const std::string& path) {
+  QtDialog* dialog = MainDialog().get();
+  if (!dialog) return;
+  Platform& outer = platform();
+  StartUpChoice choice(outer, path);
+  setPlatform(&choice);
+  SUB_SELECT(*dialog, kIdSelect, 0);
+  setPlatform(&outer);
+}
+
+int WinMain(const std::optional<std::string>& startFile) {
   if (!startMainWindow()) return 0;
+  if (startFile) selectFileAtStartUp(*startFile);
   // Keyboard navigation inside the window is Qt's own; every event reaches
   // the window before anything else, as with a dialog's message loop.
   const int exitCode = QApplication::exec();

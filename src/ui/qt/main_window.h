@@ -5,6 +5,8 @@
 #include <QIcon>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "ui/core/dialog.h"
 #include "ui/core/templates.h"
@@ -28,8 +30,14 @@ void PARVELASUB(Dialog& dialog, int controlId, int eventCode);
 // a parameter only so that this path can be exercised).
 bool startMainWindow(int templateId = kMainDialog);
 
-// The whole program: start-up, message loop until the window is closed,
-// release. The exit code (0).
-int WinMain();
+// Selects the file named on the command line as "Selecteaza" does when the
+// user picks that name in the file dialog (relative to the current folder):
+// the same checks and questions, the path shown, "Citeste" and "Deschide"
+// enabled. Nothing is read until "Citeste".
+void selectFileAtStartUp(const std::string& path);
+
+// The whole program: start-up, the file of the command line if there is
+// one, message loop until the window is closed, release. The exit code (0).
+int WinMain(const std::optional<std::string>& startFile = std::nullopt);
 
 }  // namespace parvela::qt

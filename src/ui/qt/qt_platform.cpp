@@ -37,7 +37,7 @@ OpenFileDialog::OpenFileDialog(const OpenFileRequest& request, QtPlatform& platf
   setOption(QFileDialog::DontUseNativeDialog);
   setAcceptMode(QFileDialog::AcceptOpen);
   setFileMode(QFileDialog::AnyFile);  // new names are allowed (after the question)
-  setLabelText(QFileDialog::Accept, QStringLiteral("&Open"));
+  setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
 
   QStringList filters;
   for (const FileFilter& f : request.filters) filters << fromStd(f.description);
