@@ -2,7 +2,10 @@
 # Installs the Debian packages the project needs, when some are missing.
 # Sourced by scripts/run and scripts/test.
 parvela_install_deps() {
-  local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev xvfb xauth)
+  # dpkg-dev and appstream: the package and its test; qt6-translations-l10n:
+  # Qt's own catalogues, loaded where they hold Romanian.
+  local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev xvfb xauth
+              dpkg-dev appstream groff-base qt6-translations-l10n)
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
