@@ -10,6 +10,7 @@
 #include "condition/elim2.h"
 #include "condition/norms.h"
 #include "condition/power.h"
+#include "condition/power_fast.h"
 #include "core/problem_state.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
@@ -57,6 +58,15 @@ void transposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {
   }
 }
 
+// W = M^T M: the blocked product, or for small orders the loop above.
+void gram(std::size_t n, const float* M, std::vector<float>& W) {
+  if (n < 16) {
+    transposeTimesSelf(n, M, W);
+  } else {
+    fastTransposeTimesSelf(n, M, W);
+  }
+}
+
 // Layout of the condition number: fixed up to the switch value, exponent
 // form above it (and for NaN).
 std::string_view conditionLayout(float cond) {
@@ -90,7 +100,7 @@ void NUMAR_CONDITIE() {
   // ||A||
   switch (code) {
     case kSpectral:
-      EIGEN_POWER(n, A, lambdaA, statusA, test);
+      fastEigenPower(n, A, lambdaA, statusA, test, 1);
       if (statusA < 0) {
         writePowerFailure(
             " A: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de iteratii (metoda Puterii).",
@@ -102,8 +112,8 @@ void NUMAR_CONDITIE() {
       normA = NORM1(n, A);
       break;
     case kTwo:
-      transposeTimesSelf(nn, A, W);
-      EIGEN_POWER(n, W.data(), lambdaATA, statusATA, test);
+      gram(nn, A, W);
+      fastEigenPower(n, W.data(), lambdaATA, statusATA, test, 1);
       if (statusATA < 0) {
         writePowerFailure(
             " A_transpus*A: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de iteratii "
@@ -140,7 +150,7 @@ void NUMAR_CONDITIE() {
   // ||A^-1||
   switch (code) {
     case kSpectral:
-      EIGEN_POWER(n, B, lambdaInv, statusInv, test);
+      fastEigenPower(n, B, lambdaInv, statusInv, test, 3);
       if (statusInv < 0) {
         writePowerFailure(
             " A-invers: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de iteratii "
@@ -156,8 +166,8 @@ void NUMAR_CONDITIE() {
       break;
     case kTwo:
       report.write("(/, a)", {" Norma-2 (norma euclidiana):"});
-      transposeTimesSelf(nn, B, W);
-      EIGEN_POWER(n, W.data(), lambdaInv, statusBTB, test);
+      gram(nn, B, W);
+      fastEigenPower(n, W.data(), lambdaInv, statusBTB, test, 3);
       if (statusBTB < 0) {
         writePowerFailure(
             " A-invers_transpus*A-invers: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de "

@@ -18,6 +18,7 @@
 #include "io/report.h"
 #include "iterative/reorder.h"
 #include "iterative/sweeps.h"
+#include "iterative/sweeps_fast.h"
 
 namespace parvela {
 
@@ -147,9 +148,9 @@ void runIteration(Method method) {
     for (std::int64_t sweep = 1; sweep <= nlim; ++sweep) {
       it = static_cast<std::int32_t>(sweep);
       if (method == Method::GaussSeidel)
-        sweepGaussSeidel(n, A, B1.data(), X0.data(), X1.data());
+        fastSweepGaussSeidel(n, A, B1.data(), X0.data(), X1.data());
       else
-        sweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
+        fastSweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
       for (std::int32_t i = 0; i < n; ++i) D[i] = X1[i] - X0[i];
       dif = NORM(D.data(), n);
 

@@ -1,0 +1,50 @@
+#include "iterative/sweeps_fast.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "core/kernel_runtime.h"
+#include "iterative/sweep_kernels.h"
+
+namespace parvela {
+
+namespace {
+
+const sweepk::Table& kernelsFor(kernels::Isa isa) {
+#if defined(__x86_64__)
+  if (isa == kernels::Isa::Avx512) return sweepk::avx512::kTable;
+  if (isa == kernels::Isa::Avx2) return sweepk::avx2::kTable;
+#endif
+  (void)isa;
+  return sweepk::scalar::kTable;
+}
+
+// Below this order one thread does the upper sums alone.
+constexpr std::size_t kParallelOrder = 384;
+
+}  // namespace
+
+void fastSweepGaussSeidel(std::int32_t n, const float* A, const float* b, const float* X0,
+                          float* X1) {
+  if (n <= 0) return;
+  const std::size_t nn = static_cast<std::size_t>(n);
+  thread_local std::vector<float> rows;
+  rows.resize(2 * sweepk::kGaussSeidelRows * nn);
+  kernelsFor(kernels::activeIsa()).gaussSeidel(nn, A, b, X0, X1, rows.data());
+}
+
+void fastSweepSor(std::int32_t n, const float* A, const float* b, const float* X0, float* X1,
+                  float omega, float oneMinusOmega) {
+  if (n <= 0) return;
+  const std::size_t nn = static_cast<std::size_t>(n);
+  const sweepk::Table& k = kernelsFor(kernels::activeIsa());
+  thread_local std::vector<float> s2;
+  s2.resize(nn);
+  float* upper = s2.data();
+  // The sums over the later columns use only X0: rows split between threads.
+  kernels::parallelRanges(0, nn, sweepk::kUpperTile, kParallelOrder,
+                          [&](std::size_t lo, std::size_t hi) { k.upperSums(nn, A, X0, upper, lo, hi); });
+  k.sorLower(nn, A, b, X0, upper, X1, omega, oneMinusOmega);
+}
+
+}  // namespace parvela
