@@ -1,0 +1,205 @@
+// Doolittle LU in blocks of steps. Every entry of L and U is
+// (a - sum_{m} l(i,m) u(m,j)) with the sum in double precision over
+// ascending m, exactly as in the step-by-step factorisation; here the
+// terms m < k0 of a block of steps k0..k1-1 come from one product of tiles
+// (each float*float product is exact in double precision), the terms
+// m = k0.. follow one step at a time. Partial sums live apart from A and
+// travel with the row interchanges.
+#include "direct/lu_fast.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "core/kernel_runtime.h"
+#include "core/progress.h"
+#include "direct/lu.h"
+#include "direct/tiles.h"
+
+namespace parvela {
+
+namespace {
+
+constexpr std::size_t kStepBlock = 64;
+
+struct Factor {
+  float* A;
+  std::size_t N;
+  const tiles::Ops& t;
+  std::vector<const float*> cols;
+  float& a(std::size_t i, std::size_t j) const { return A[i + j * N]; }
+
+  // Rows r0..r1-1 of U in columns j0..N-1 (rows < r0 of U and columns
+  // < r1 of L final): the terms m < r0 as tiles, then m = r0.. in turn.
+  void finishURows(std::size_t r0, std::size_t r1, std::size_t j0) {
+    if (j0 >= N || r1 <= r0) return;
+    const std::size_t nr = r1 - r0;
+    std::vector<double> T(nr * (N - j0), 0.0);
+    kernels::parallelRanges(j0, N, 8, 64, [&](std::size_t lo, std::size_t hi) {
+      double* Tc = T.data() + (lo - j0) * nr;
+      if (r0 > 0) t.gemmF64(nr, hi - lo, r0, &a(r0, 0), N, cols.data() + lo, Tc, nr);
+      for (std::size_t j = lo; j < hi; ++j, Tc += nr) {
+        float* cj = &a(0, j);
+        for (std::size_t r = 0; r < nr; ++r) {
+          const std::size_t row = r0 + r;
+          // Row 0 of U is row 0 of A as it stands.
+          if (row > 0) cj[row] = static_cast<float>(static_cast<double>(cj[row]) - Tc[r]);
+          const double u = cj[row];
+          const float* lcol = &a(0, row);
+          for (std::size_t q = r + 1; q < nr; ++q)
+            Tc[q] = Tc[q] + static_cast<double>(lcol[r0 + q]) * u;
+        }
+      }
+    });
+  }
+};
+
+}  // namespace
+
+void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr) {
+  ierr = 0;
+  if (n <= 0) return;
+  const std::size_t N = static_cast<std::size_t>(n);
+  Factor f{A, N, tiles::ops(), std::vector<const float*>(N)};
+  for (std::size_t j = 0; j < N; ++j) f.cols[j] = A + j * N;
+  for (std::int32_t i = 1; i <= n; ++i) ORDER[i - 1] = i;
+  const float prag = luPrag();
+  auto a = [&](std::size_t i, std::size_t j) -> float& { return A[i + j * N]; };
+
+  // S(i, c): sum over m of l(i,m) u(m, k0+c) for the block's columns.
+  std::vector<double> S(N * kStepBlock);
+  std::vector<double> um(kStepBlock);
+
+  for (std::size_t k0 = 0; k0 < N; k0 += kStepBlock) {
+    const std::size_t k1 = std::min(N, k0 + kStepBlock);
+    const std::size_t nbk = k1 - k0;
+    for (std::size_t c = 0; c < nbk; ++c) std::fill_n(S.data() + c * N + k0, N - k0, 0.0);
+    if (k0 > 0) {
+      kernels::parallelRanges(k0, N, 16, 256, [&](std::size_t lo, std::size_t hi) {
+        f.t.gemmF64(hi - lo, nbk, k0, &a(lo, 0), N, f.cols.data() + k0, S.data() + lo, N);
+      });
+    }
+
+    for (std::size_t k = k0; k < k1; ++k) {
+      const std::size_t c = k - k0;
+      double* Sk = S.data() + c * N;
+      // Terms m = k0..k-1 of column k, rows k..N-1.
+      if (k > k0) {
+        for (std::size_t m = k0; m < k; ++m) um[m - k0] = a(m, k);
+        f.t.gemvF64(N - k, k - k0, &a(k, k0), N, um.data(), Sk + k);
+      }
+      // The pivot: the first row of largest |u(k,k)| it would give.
+      if (k == 0 || k + 1 < N) {
+        float best = 0.0f;
+        std::size_t p = k;
+        for (std::size_t i = k; i < N; ++i) {
+          const float ci = static_cast<float>(static_cast<double>(a(i, k)) - Sk[i]);
+          if (std::fabs(ci) > std::fabs(best)) {
+            p = i;
+            best = ci;
+          }
+        }
+        if (p > k) {
+          for (std::size_t j = 0; j < N; ++j) std::swap(a(k, j), a(p, j));
+          for (std::size_t q = 0; q < nbk; ++q) std::swap(S[q * N + k], S[q * N + p]);
+          std::swap(ORDER[k], ORDER[p]);
+          ++swapCount;
+        }
+      }
+
+      if (k == 0) {
+        const float u = a(0, 0);
+        if (std::fabs(u) < prag) {
+          reportLuBreakdown(1, u);
+          ierr = -1;
+          return;
+        }
+        checkpoint(Stage::LuFactorization, 1, n, u);
+        for (std::size_t i = 1; i < N; ++i) a(i, 0) = a(i, 0) / u;
+        continue;
+      }
+
+      // Row k of U in the block's columns.
+      a(k, k) = static_cast<float>(static_cast<double>(a(k, k)) - Sk[k]);
+      for (std::size_t j = k + 1; j < k1; ++j) {
+        double s = S[(j - k0) * N + k];
+        for (std::size_t m = k0; m < k; ++m)
+          s = s + static_cast<double>(a(k, m)) * static_cast<double>(a(m, j));
+        a(k, j) = static_cast<float>(static_cast<double>(a(k, j)) - s);
+      }
+      const float ukk = a(k, k);
+      if (std::fabs(ukk) < prag) {
+        // Where the step-by-step factorisation stops: rows up to k of U
+        // complete, column k of L not begun.
+        f.finishURows(k0, k + 1, k1);
+        reportLuBreakdown(static_cast<std::int32_t>(k + 1), ukk);
+        ierr = -1;
+        return;
+      }
+      checkpoint(Stage::LuFactorization, static_cast<std::int64_t>(k + 1), n, ukk);
+
+      // Column k of L.
+      const double ud = ukk;
+      for (std::size_t i = k + 1; i < N; ++i)
+        a(i, k) = static_cast<float>((static_cast<double>(a(i, k)) - Sk[i]) / ud);
+    }
+    f.finishURows(k0, k1, k1);
+  }
+}
+
+void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::int32_t nb,
+             float* B) {
+  if (n <= 0 || nb <= 0) return;
+  const std::size_t N = static_cast<std::size_t>(n);
+  const std::size_t NB = static_cast<std::size_t>(nb);
+  const tiles::Ops& t = tiles::ops();
+  auto a = [&](std::size_t i, std::size_t j) { return LU[i + j * N]; };
+
+  // The rows of U, contiguous: row i holds u(i, i..N-1).
+  std::vector<std::size_t> rowStart(N);
+  for (std::size_t i = 0, p = 0; i < N; p += N - i, ++i) rowStart[i] = p;
+  std::vector<float> urows(N * (N + 1) / 2);
+  constexpr std::size_t T = 64;
+  for (std::size_t i0 = 0; i0 < N; i0 += T) {
+    const std::size_t i1 = std::min(N, i0 + T);
+    for (std::size_t k = i0; k < N; ++k) {
+      const std::size_t top = std::min(i1, k + 1);
+      for (std::size_t i = i0; i < top; ++i) urows[rowStart[i] + (k - i)] = a(i, k);
+    }
+  }
+
+  auto solveOne = [&](float* b, std::vector<float>& X, std::vector<double>& s) {
+    for (std::size_t i = 0; i < N; ++i) X[i] = b[ORDER[i] - 1];
+    // Forward with the unit lower factor, column by column.
+    std::fill(s.begin(), s.end(), 0.0);
+    for (std::size_t i = 1; i < N; ++i) {
+      const double xm = X[i - 1];
+      t.gemvF64(N - i, 1, LU + (i - 1) * N + i, N, &xm, s.data() + i);
+      X[i] = static_cast<float>(static_cast<double>(X[i]) - s[i]);
+    }
+    X[N - 1] = X[N - 1] / a(N - 1, N - 1);
+    for (std::size_t i = N - 1; i-- > 0;) {
+      const float* row = urows.data() + rowStart[i] - i;  // row[m] = u(i, m)
+      double sum = 0.0;
+      for (std::size_t m = i + 1; m < N; ++m)
+        sum = sum + static_cast<double>(row[m]) * static_cast<double>(X[m]);
+      X[i] = static_cast<float>((static_cast<double>(X[i]) - sum) / static_cast<double>(row[i]));
+    }
+    std::copy(X.begin(), X.end(), b);
+  };
+
+  constexpr std::size_t kBlock = 16;
+  for (std::size_t k0 = 0; k0 < NB; k0 += kBlock) {
+    const std::size_t k1 = std::min(NB, k0 + kBlock);
+    kernels::parallelRanges(k0, k1, 1, 2, [&](std::size_t lo, std::size_t hi) {
+      std::vector<float> X(N);
+      std::vector<double> s(N);
+      for (std::size_t k = lo; k < hi; ++k) solveOne(B + k * N, X, s);
+    });
+    checkpoint(Stage::Substitution, static_cast<std::int64_t>(k1), nb);
+  }
+}
+
+}  // namespace parvela
