@@ -31,29 +31,60 @@ struct Factor {
   std::vector<const float*> cols;
   float& a(std::size_t i, std::size_t j) const { return A[i + j * N]; }
 
+  // Interchanges of the current block not yet made outside its columns:
+  // (k, p) in the order they happened.
+  std::vector<std::pair<std::size_t, std::size_t>> pending;
+  void applyPending(std::size_t j0, std::size_t j1) {
+    if (pending.empty() || j1 <= j0) return;
+    kernels::parallelRanges(j0, j1, 16, 64, [&](std::size_t lo, std::size_t hi) {
+      for (std::size_t j = lo; j < hi; ++j) {
+        float* c = A + j * N;
+        for (const auto& [k, p] : pending) std::swap(c[k], c[p]);
+      }
+    });
+  }
+
   // Rows r0..r1-1 of U in columns j0..N-1 (rows < r0 of U and columns
-  // < r1 of L final): the terms m < r0 as tiles, then m = r0.. in turn.
+  // < r1 of L final): the terms m < r0 as tiles, then m = r0.. row by row.
   void finishURows(std::size_t r0, std::size_t r1, std::size_t j0) {
     if (j0 >= N || r1 <= r0) return;
     const std::size_t nr = r1 - r0;
-    std::vector<double> T(nr * (N - j0), 0.0);
+    const std::size_t cols0 = N - j0;
+    if (T.size() < nr * cols0) T.resize(nr * cols0);
+    if (Tr.size() < nr * cols0) Tr.resize(nr * cols0);
+    if (U.size() < nr * cols0) U.resize(nr * cols0);
+    // l(r0+q, r0..r0+q-1) for every q, as doubles.
+    std::vector<double> lrow(nr * nr);
+    for (std::size_t q = 0; q < nr; ++q)
+      for (std::size_t r = 0; r < q; ++r) lrow[q * nr + r] = a(r0 + q, r0 + r);
     kernels::parallelRanges(j0, N, 8, 64, [&](std::size_t lo, std::size_t hi) {
-      double* Tc = T.data() + (lo - j0) * nr;
-      if (r0 > 0) t.gemmF64(nr, hi - lo, r0, &a(r0, 0), N, cols.data() + lo, Tc, nr);
-      for (std::size_t j = lo; j < hi; ++j, Tc += nr) {
-        float* cj = &a(0, j);
-        for (std::size_t r = 0; r < nr; ++r) {
-          const std::size_t row = r0 + r;
-          // Row 0 of U is row 0 of A as it stands.
-          if (row > 0) cj[row] = static_cast<float>(static_cast<double>(cj[row]) - Tc[r]);
-          const double u = cj[row];
-          const float* lcol = &a(0, row);
-          for (std::size_t q = r + 1; q < nr; ++q)
-            Tc[q] = Tc[q] + static_cast<double>(lcol[r0 + q]) * u;
+      const std::size_t w = hi - lo;
+      double* Tc = T.data() + (lo - j0) * nr;  // column-major nr x w
+      double* Tw = Tr.data() + (lo - j0) * nr;  // row-major nr x w
+      float* Uw = U.data() + (lo - j0) * nr;    // row-major nr x w
+      std::fill_n(Tc, nr * w, 0.0);
+      if (r0 > 0) t.gemmF64(nr, w, r0, &a(r0, 0), N, cols.data() + lo, Tc, nr);
+      for (std::size_t c = 0; c < w; ++c)
+        for (std::size_t q = 0; q < nr; ++q) Tw[q * w + c] = Tc[q + c * nr];
+      for (std::size_t q = 0; q < nr; ++q) {
+        const std::size_t row = r0 + q;
+        double* tq = Tw + q * w;
+        float* uq = Uw + q * w;
+        if (q > 0) t.gemvF64(w, q, Uw, w, lrow.data() + q * nr, tq);
+        if (row == 0) {  // row 0 of U is row 0 of A as it stands
+          for (std::size_t c = 0; c < w; ++c) uq[c] = a(0, lo + c);
+        } else {
+          for (std::size_t c = 0; c < w; ++c) {
+            float& x = a(row, lo + c);
+            x = static_cast<float>(static_cast<double>(x) - tq[c]);
+            uq[c] = x;
+          }
         }
       }
     });
   }
+  std::vector<double> T, Tr;
+  std::vector<float> U;
 };
 
 }  // namespace
@@ -62,7 +93,7 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
   ierr = 0;
   if (n <= 0) return;
   const std::size_t N = static_cast<std::size_t>(n);
-  Factor f{A, N, tiles::ops(), std::vector<const float*>(N)};
+  Factor f{A, N, tiles::ops(), std::vector<const float*>(N), {}, {}, {}, {}};
   for (std::size_t j = 0; j < N; ++j) f.cols[j] = A + j * N;
   for (std::int32_t i = 1; i <= n; ++i) ORDER[i - 1] = i;
   const float prag = luPrag();
@@ -102,7 +133,9 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
           }
         }
         if (p > k) {
-          for (std::size_t j = 0; j < N; ++j) std::swap(a(k, j), a(p, j));
+          // The block's columns now; the others at the end of the block.
+          for (std::size_t j = k0; j < k1; ++j) std::swap(a(k, j), a(p, j));
+          f.pending.emplace_back(k, p);
           for (std::size_t q = 0; q < nbk; ++q) std::swap(S[q * N + k], S[q * N + p]);
           std::swap(ORDER[k], ORDER[p]);
           ++swapCount;
@@ -112,6 +145,7 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
       if (k == 0) {
         const float u = a(0, 0);
         if (std::fabs(u) < prag) {
+          f.applyPending(k1, N);
           reportLuBreakdown(1, u);
           ierr = -1;
           return;
@@ -133,6 +167,8 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
       if (std::fabs(ukk) < prag) {
         // Where the step-by-step factorisation stops: rows up to k of U
         // complete, column k of L not begun.
+        f.applyPending(0, k0);
+        f.applyPending(k1, N);
         f.finishURows(k0, k + 1, k1);
         reportLuBreakdown(static_cast<std::int32_t>(k + 1), ukk);
         ierr = -1;
@@ -145,6 +181,9 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
       for (std::size_t i = k + 1; i < N; ++i)
         a(i, k) = static_cast<float>((static_cast<double>(a(i, k)) - Sk[i]) / ud);
     }
+    f.applyPending(0, k0);
+    f.applyPending(k1, N);
+    f.pending.clear();
     f.finishURows(k0, k1, k1);
   }
 }

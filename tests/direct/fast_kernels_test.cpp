@@ -207,10 +207,13 @@ TEST(FastLu, BreakdownAtEveryStep) {
       expectSameLu(n, 1, A, B, "n=" + std::to_string(n) + " zero column " + std::to_string(k));
     }
   }
-  // The first step fails on the whole first column.
-  std::vector<float> A = testing::identity(3);
-  A[0] = 5e-9f;
-  expectSameLu(3, 1, A, std::vector<float>(3, 1.0f), "tiny u(1,1)");
+  // The first step fails on the whole first column, after an interchange
+  // that reaches beyond the first block of columns.
+  for (std::int32_t n : {3, 100}) {
+    std::vector<float> A = randomValues(static_cast<std::size_t>(n) * n, rng);
+    for (std::int32_t i = 0; i < n; ++i) A[i] = 1e-9f * static_cast<float>(i % 5);
+    expectSameLu(n, 1, A, randomValues(n, rng), "tiny u(1,1), n=" + std::to_string(n));
+  }
 }
 
 TEST(FastLu, EveryNumberOfRightHandSides) {
