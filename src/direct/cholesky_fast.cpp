@@ -42,8 +42,8 @@ void choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
     const std::size_t L = N - j0;  // columns j0..N-1
 
     // t(j, i) over k < j0, as a tile product: A(r, k) = s(k, j0+r).
-    tsum.assign(nbk * L, 0.0f);
-    if (j0 > 0) {
+    tsum.resize(nbk * L);
+    {
       panel.resize(nbk * j0);
       for (std::size_t r = 0; r < nbk; ++r) {
         const float* c = cols[j0 + r];
@@ -51,7 +51,7 @@ void choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
       }
       kernels::parallelRanges(0, L, 8, 64, [&](std::size_t lo, std::size_t hi) {
         t.gemmF32(nbk, hi - lo, j0, panel.data(), nbk, cols.data() + j0 + lo,
-                  tsum.data() + lo * nbk, nbk);
+                  tsum.data() + lo * nbk, nbk, true);
       });
     }
     // The block's rows, row-major: partial sums and the entries s(j, i).

@@ -62,8 +62,7 @@ struct Factor {
       double* Tc = T.data() + (lo - j0) * nr;  // column-major nr x w
       double* Tw = Tr.data() + (lo - j0) * nr;  // row-major nr x w
       float* Uw = U.data() + (lo - j0) * nr;    // row-major nr x w
-      std::fill_n(Tc, nr * w, 0.0);
-      if (r0 > 0) t.gemmF64(nr, w, r0, &a(r0, 0), N, cols.data() + lo, Tc, nr);
+      t.gemmF64(nr, w, r0, &a(r0, 0), N, cols.data() + lo, Tc, nr, true);
       for (std::size_t c = 0; c < w; ++c)
         for (std::size_t q = 0; q < nr; ++q) Tw[q * w + c] = Tc[q + c * nr];
       for (std::size_t q = 0; q < nr; ++q) {
@@ -106,10 +105,9 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
   for (std::size_t k0 = 0; k0 < N; k0 += kStepBlock) {
     const std::size_t k1 = std::min(N, k0 + kStepBlock);
     const std::size_t nbk = k1 - k0;
-    for (std::size_t c = 0; c < nbk; ++c) std::fill_n(S.data() + c * N + k0, N - k0, 0.0);
-    if (k0 > 0) {
+    {
       kernels::parallelRanges(k0, N, 16, 256, [&](std::size_t lo, std::size_t hi) {
-        f.t.gemmF64(hi - lo, nbk, k0, &a(lo, 0), N, f.cols.data() + k0, S.data() + lo, N);
+        f.t.gemmF64(hi - lo, nbk, k0, &a(lo, 0), N, f.cols.data() + k0, S.data() + lo, N, true);
       });
     }
 

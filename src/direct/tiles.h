@@ -11,14 +11,17 @@ namespace parvela::tiles {
 
 // C(i,j) = C(i,j) + A(i,d)*B(d,j) for d = 0..K-1 in turn, each step one
 // single-precision product and one single-precision sum (never fused).
-// A(i,d) = A[i + d*lda]; B(d,j) = B[j][d]; C(i,j) = C[i + j*ldc].
+// A(i,d) = A[i + d*lda]; B(d,j) = B[j][d]; C(i,j) = C[i + j*ldc]. With
+// fromZero, C starts from +0 instead of being read.
 using GemmF32 = void (*)(std::size_t M, std::size_t N, std::size_t K, const float* A,
-                         std::size_t lda, const float* const* B, float* C, std::size_t ldc);
+                         std::size_t lda, const float* const* B, float* C, std::size_t ldc,
+                         bool fromZero);
 // The same with a double-precision C: the product of two floats is exact
 // in double precision, so a fused multiply-add gives the bits of the
 // separate product and sum.
 using GemmF64 = void (*)(std::size_t M, std::size_t N, std::size_t K, const float* A,
-                         std::size_t lda, const float* const* B, double* C, std::size_t ldc);
+                         std::size_t lda, const float* const* B, double* C, std::size_t ldc,
+                         bool fromZero);
 // y(i) = y(i) + A(i,d)*x(d) for d = 0..K-1 in turn (single precision,
 // separate product and sum), i = 0..M-1.
 using GemvF32 = void (*)(std::size_t M, std::size_t K, const float* A, std::size_t lda,

@@ -57,15 +57,25 @@ struct MaddF64 {
 // a: packed [d][MR], b: packed [d][NR].
 template <class T, class V, int MRV, int NR, class Madd, class BSource>
 inline void microTile(std::size_t kc, const T* __restrict a, const BSource& b, T* __restrict c,
-                      std::size_t ldc) {
+                      std::size_t ldc, bool fromZero) {
   constexpr std::size_t W = sizeof(V) / sizeof(T);
   constexpr std::size_t MR = W * MRV;
   V acc[NR][MRV];
 #pragma GCC unroll 16
   for (int j = 0; j < NR; ++j)
 #pragma GCC unroll 8
-    for (int r = 0; r < MRV; ++r) acc[j][r] = loadv<V>(c + j * ldc + r * W);
+    for (int r = 0; r < MRV; ++r) acc[j][r] = fromZero ? V{} : loadv<V>(c + j * ldc + r * W);
+#ifndef TILES_DUNROLL
+#define TILES_DUNROLL 1
+#endif
+#define TILES_PRAGMA(x) _Pragma(#x)
+#define TILES_UNROLL(n) TILES_PRAGMA(GCC unroll n)
+  TILES_UNROLL(TILES_DUNROLL)
   for (std::size_t d = 0; d < kc; ++d) {
+#ifdef TILES_PREFETCH
+    __builtin_prefetch(a + (d + TILES_PREFETCH) * MR);
+    if constexpr (MR * sizeof(T) > 64) __builtin_prefetch(a + (d + TILES_PREFETCH) * MR + 64 / sizeof(T));
+#endif
     V av[MRV];
 #pragma GCC unroll 8
     for (int r = 0; r < MRV; ++r) av[r] = loadv<V>(a + d * MR + r * W);
@@ -95,20 +105,20 @@ struct ColumnsB {
   T operator()(std::size_t d, int j) const { return static_cast<T>(col[j][d]); }
 };
 
-alignas(64) const float kZeros[256] = {};
+alignas(64) const float kZeros[1024] = {};
 
 // One tile, through a scratch tile at the edges of C.
 template <class T, class V, int MRV, int NR, class Madd, class BSource>
 inline void tileAt(std::size_t mr, std::size_t nr, std::size_t kc, const T* a, const BSource& b,
-                   T* ct, std::size_t ldc, T* edge) {
+                   T* ct, std::size_t ldc, T* edge, bool fromZero) {
   constexpr std::size_t MR = sizeof(V) / sizeof(T) * MRV;
             if (mr == MR && nr == NR) {
-              microTile<T, V, MRV, NR, Madd>(kc, a, b, ct, ldc);
+              microTile<T, V, MRV, NR, Madd>(kc, a, b, ct, ldc, fromZero);
             } else {
               for (std::size_t j = 0; j < NR; ++j)
                 for (std::size_t r = 0; r < MR; ++r)
-                  edge[j * MR + r] = (j < nr && r < mr) ? ct[j * ldc + r] : T(0);
-              microTile<T, V, MRV, NR, Madd>(kc, a, b, edge, MR);
+                  edge[j * MR + r] = (j < nr && r < mr && !fromZero) ? ct[j * ldc + r] : T(0);
+              microTile<T, V, MRV, NR, Madd>(kc, a, b, edge, MR, false);
               for (std::size_t j = 0; j < nr; ++j)
                 for (std::size_t r = 0; r < mr; ++r) ct[j * ldc + r] = edge[j * MR + r];
             }
@@ -119,16 +129,22 @@ inline void tileAt(std::size_t mr, std::size_t nr, std::size_t kc, const T* a, c
 template <class T, class V, int MRV, int NR, class Madd, std::size_t KC, std::size_t MC,
           std::size_t NC, bool PackB>
 void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size_t lda,
-          const float* const* B, T* C, std::size_t ldc) {
-  if (M == 0 || N == 0 || K == 0) return;
+          const float* const* B, T* C, std::size_t ldc, bool fromZero) {
+  if (M == 0 || N == 0) return;
+  if (K == 0) {
+    if (fromZero)
+      for (std::size_t j = 0; j < N; ++j)
+        for (std::size_t i = 0; i < M; ++i) C[i + j * ldc] = T(0);
+    return;
+  }
   constexpr std::size_t W = sizeof(V) / sizeof(T);
   constexpr std::size_t MR = W * MRV;
   T* bp = static_cast<T*>(tlsB.get(sizeof(T) * KC * ((NC + NR - 1) / NR * NR)));
   T* ap = static_cast<T*>(tlsA.get(sizeof(T) * KC * ((MC + MR - 1) / MR * MR)));
   alignas(64) T edge[MR * NR];
   auto tile = [](std::size_t mr, std::size_t nr, std::size_t kc, const T* a, const auto& b, T* ct,
-                 std::size_t ldc, T* edge) {
-    tileAt<T, V, MRV, NR, Madd>(mr, nr, kc, a, b, ct, ldc, edge);
+                 std::size_t ldc, T* edge, bool z) {
+    tileAt<T, V, MRV, NR, Madd>(mr, nr, kc, a, b, ct, ldc, edge, z);
   };
   for (std::size_t jc = 0; jc < N; jc += NC) {
     const std::size_t nc = N - jc < NC ? N - jc : NC;
@@ -169,12 +185,13 @@ void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size
             const std::size_t mr = mc - ir < MR ? mc - ir : MR;
             T* ct = C + (ic + ir) + (jc + jr) * ldc;
             if constexpr (PackB) {
-              tile(mr, nr, kc, ap + ir * kc, PackedB<T, NR>{bp + jr * kc}, ct, ldc, edge);
+              tile(mr, nr, kc, ap + ir * kc, PackedB<T, NR>{bp + jr * kc}, ct, ldc, edge,
+                   fromZero && pc == 0);
             } else {
               ColumnsB<T, NR> cols;
               for (std::size_t j = 0; j < NR; ++j)
                 cols.col[j] = j < nr ? B[jc + jr + j] + pc : kZeros;
-              tile(mr, nr, kc, ap + ir * kc, cols, ct, ldc, edge);
+              tile(mr, nr, kc, ap + ir * kc, cols, ct, ldc, edge, fromZero && pc == 0);
             }
           }
         }
@@ -183,14 +200,24 @@ void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size
   }
 }
 
+#ifndef TILES_F32_KC
+#define TILES_F32_KC 256
+#define TILES_F32_MC 256
+#define TILES_F32_PACKB false
+#endif
+#ifndef TILES_F64_KC
+#define TILES_F64_KC 256
+#define TILES_F64_MC 128
+#endif
+
 void gemmF32(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size_t lda,
-             const float* const* B, float* C, std::size_t ldc) {
-  gemm<float, vf, TILES_F32_MRV, TILES_F32_NR, MaddF32, 256, 256, 2048, false>(M, N, K, A, lda, B, C, ldc);
+             const float* const* B, float* C, std::size_t ldc, bool fromZero) {
+  gemm<float, vf, TILES_F32_MRV, TILES_F32_NR, MaddF32, TILES_F32_KC, TILES_F32_MC, 2048, TILES_F32_PACKB>(M, N, K, A, lda, B, C, ldc, fromZero);
 }
 
 void gemmF64(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size_t lda,
-             const float* const* B, double* C, std::size_t ldc) {
-  gemm<double, vd, TILES_F64_MRV, TILES_F64_NR, MaddF64, 256, 128, 1024, true>(M, N, K, A, lda, B, C, ldc);
+             const float* const* B, double* C, std::size_t ldc, bool fromZero) {
+  gemm<double, vd, TILES_F64_MRV, TILES_F64_NR, MaddF64, TILES_F64_KC, TILES_F64_MC, 1024, true>(M, N, K, A, lda, B, C, ldc, fromZero);
 }
 
 // y += A x, four columns per pass over y so that y stays in cache.
