@@ -194,19 +194,8 @@ void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::in
   const tiles::Ops& t = tiles::ops();
   auto a = [&](std::size_t i, std::size_t j) { return LU[i + j * N]; };
 
-  // The rows of U, contiguous: row i holds u(i, i..N-1).
-  std::vector<std::size_t> rowStart(N);
-  for (std::size_t i = 0, p = 0; i < N; p += N - i, ++i) rowStart[i] = p;
-  std::vector<float> urows(N * (N + 1) / 2);
-  constexpr std::size_t T = 64;
-  for (std::size_t i0 = 0; i0 < N; i0 += T) {
-    const std::size_t i1 = std::min(N, i0 + T);
-    for (std::size_t k = i0; k < N; ++k) {
-      const std::size_t top = std::min(i1, k + 1);
-      for (std::size_t i = i0; i < top; ++i) urows[rowStart[i] + (k - i)] = a(i, k);
-    }
-  }
-
+  // Back substitution reads the rows of U in place: successive rows share
+  // their cache lines, so the walk along a row costs little.
   auto solveOne = [&](float* b, std::vector<float>& X, std::vector<double>& s) {
     for (std::size_t i = 0; i < N; ++i) X[i] = b[ORDER[i] - 1];
     // Forward with the unit lower factor, column by column.
@@ -218,11 +207,12 @@ void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::in
     }
     X[N - 1] = X[N - 1] / a(N - 1, N - 1);
     for (std::size_t i = N - 1; i-- > 0;) {
-      const float* row = urows.data() + rowStart[i] - i;  // row[m] = u(i, m)
+      const float* row = LU + i;  // row[m * N] = u(i, m)
       double sum = 0.0;
       for (std::size_t m = i + 1; m < N; ++m)
-        sum = sum + static_cast<double>(row[m]) * static_cast<double>(X[m]);
-      X[i] = static_cast<float>((static_cast<double>(X[i]) - sum) / static_cast<double>(row[i]));
+        sum = sum + static_cast<double>(row[m * N]) * static_cast<double>(X[m]);
+      X[i] = static_cast<float>((static_cast<double>(X[i]) - sum) /
+                                static_cast<double>(row[i * N]));
     }
     std::copy(X.begin(), X.end(), b);
   };

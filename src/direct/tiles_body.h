@@ -55,8 +55,31 @@ struct MaddF64 {
 
 // One MR x NR tile of C: acc = C; for d: acc += a(:,d) * b(d,:); C = acc.
 // a: packed [d][MR], b: packed [d][NR].
-template <class T, class V, int MRV, int NR, class Madd, class BSource>
-inline void microTile(std::size_t kc, const T* __restrict a, const BSource& b, T* __restrict c,
+// A of a tile from its packed panel [d][MR] ...
+template <class T, class V, std::size_t MR>
+struct PackedA {
+  const T* p;
+  V operator()(std::size_t d, std::size_t r) const { return loadv<V>(p + d * MR + r); }
+};
+// ... or straight from the float matrix, MR rows of consecutive columns.
+template <class T, class V>
+struct DirectA {
+  const float* p;
+  std::size_t lda;
+  V operator()(std::size_t d, std::size_t r) const {
+    if constexpr (sizeof(T) == sizeof(double)) {
+      typedef float vh __attribute__((vector_size(TILES_VBYTES / 2)));
+      vh h;
+      std::memcpy(&h, p + d * lda + r, sizeof h);
+      return __builtin_convertvector(h, vd);
+    } else {
+      return loadv<V>(p + d * lda + r);
+    }
+  }
+};
+
+template <class T, class V, int MRV, int NR, class Madd, class ASource, class BSource>
+inline void microTile(std::size_t kc, const ASource& a, const BSource& b, T* __restrict c,
                       std::size_t ldc, bool fromZero) {
   constexpr std::size_t W = sizeof(V) / sizeof(T);
   constexpr std::size_t MR = W * MRV;
@@ -72,13 +95,9 @@ inline void microTile(std::size_t kc, const T* __restrict a, const BSource& b, T
 #define TILES_UNROLL(n) TILES_PRAGMA(GCC unroll n)
   TILES_UNROLL(TILES_DUNROLL)
   for (std::size_t d = 0; d < kc; ++d) {
-#ifdef TILES_PREFETCH
-    __builtin_prefetch(a + (d + TILES_PREFETCH) * MR);
-    if constexpr (MR * sizeof(T) > 64) __builtin_prefetch(a + (d + TILES_PREFETCH) * MR + 64 / sizeof(T));
-#endif
     V av[MRV];
 #pragma GCC unroll 8
-    for (int r = 0; r < MRV; ++r) av[r] = loadv<V>(a + d * MR + r * W);
+    for (int r = 0; r < MRV; ++r) av[r] = a(d, r * W);
 #pragma GCC unroll 16
     for (int j = 0; j < NR; ++j) {
       const T bj = b(d, j);
@@ -108,8 +127,8 @@ struct ColumnsB {
 alignas(64) const float kZeros[1024] = {};
 
 // One tile, through a scratch tile at the edges of C.
-template <class T, class V, int MRV, int NR, class Madd, class BSource>
-inline void tileAt(std::size_t mr, std::size_t nr, std::size_t kc, const T* a, const BSource& b,
+template <class T, class V, int MRV, int NR, class Madd, class ASource, class BSource>
+inline void tileAt(std::size_t mr, std::size_t nr, std::size_t kc, const ASource& a, const BSource& b,
                    T* ct, std::size_t ldc, T* edge, bool fromZero) {
   constexpr std::size_t MR = sizeof(V) / sizeof(T) * MRV;
             if (mr == MR && nr == NR) {
@@ -127,7 +146,7 @@ inline void tileAt(std::size_t mr, std::size_t nr, std::size_t kc, const T* a, c
 // C(i,j) += sum_d A(i,d) B(d,j), d ascending; A packed in tiles, B packed
 // too or read in place.
 template <class T, class V, int MRV, int NR, class Madd, std::size_t KC, std::size_t MC,
-          std::size_t NC, bool PackB>
+          std::size_t NC, bool PackB, bool PackA = true>
 void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size_t lda,
           const float* const* B, T* C, std::size_t ldc, bool fromZero) {
   if (M == 0 || N == 0) return;
@@ -142,7 +161,7 @@ void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size
   T* bp = static_cast<T*>(tlsB.get(sizeof(T) * KC * ((NC + NR - 1) / NR * NR)));
   T* ap = static_cast<T*>(tlsA.get(sizeof(T) * KC * ((MC + MR - 1) / MR * MR)));
   alignas(64) T edge[MR * NR];
-  auto tile = [](std::size_t mr, std::size_t nr, std::size_t kc, const T* a, const auto& b, T* ct,
+  auto tile = [](std::size_t mr, std::size_t nr, std::size_t kc, const auto& a, const auto& b, T* ct,
                  std::size_t ldc, T* edge, bool z) {
     tileAt<T, V, MRV, NR, Madd>(mr, nr, kc, a, b, ct, ldc, edge, z);
   };
@@ -166,7 +185,7 @@ void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size
       for (std::size_t ic = 0; ic < M; ic += MC) {
         const std::size_t mc = M - ic < MC ? M - ic : MC;
         // A(ic.., pc..) into panels of MR rows: [panel][d][r].
-        for (std::size_t ir = 0; ir < mc; ir += MR) {
+        for (std::size_t ir = 0; PackA && ir < mc; ir += MR) {
           T* dst = ap + ir * kc;
           const std::size_t mr = mc - ir < MR ? mc - ir : MR;
           const float* src = A + (ic + ir) + pc * lda;
@@ -184,14 +203,18 @@ void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size
           for (std::size_t ir = 0; ir < mc; ir += MR) {
             const std::size_t mr = mc - ir < MR ? mc - ir : MR;
             T* ct = C + (ic + ir) + (jc + jr) * ldc;
+            const auto asrc = [&] {
+              if constexpr (PackA) return PackedA<T, V, MR>{ap + ir * kc};
+              else return DirectA<T, V>{A + (ic + ir) + pc * lda, lda};
+            }();
             if constexpr (PackB) {
-              tile(mr, nr, kc, ap + ir * kc, PackedB<T, NR>{bp + jr * kc}, ct, ldc, edge,
+              tile(mr, nr, kc, asrc, PackedB<T, NR>{bp + jr * kc}, ct, ldc, edge,
                    fromZero && pc == 0);
             } else {
               ColumnsB<T, NR> cols;
               for (std::size_t j = 0; j < NR; ++j)
                 cols.col[j] = j < nr ? B[jc + jr + j] + pc : kZeros;
-              tile(mr, nr, kc, ap + ir * kc, cols, ct, ldc, edge, fromZero && pc == 0);
+              tile(mr, nr, kc, asrc, cols, ct, ldc, edge, fromZero && pc == 0);
             }
           }
         }
@@ -209,6 +232,12 @@ void gemm(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size
 #define TILES_F64_KC 256
 #define TILES_F64_MC 128
 #endif
+#ifndef TILES_F64_PACKB
+#define TILES_F64_PACKB false
+#endif
+#ifndef TILES_F64_DIRECT_A
+#define TILES_F64_DIRECT_A 0
+#endif
 
 void gemmF32(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size_t lda,
              const float* const* B, float* C, std::size_t ldc, bool fromZero) {
@@ -217,7 +246,13 @@ void gemmF32(std::size_t M, std::size_t N, std::size_t K, const float* A, std::s
 
 void gemmF64(std::size_t M, std::size_t N, std::size_t K, const float* A, std::size_t lda,
              const float* const* B, double* C, std::size_t ldc, bool fromZero) {
-  gemm<double, vd, TILES_F64_MRV, TILES_F64_NR, MaddF64, TILES_F64_KC, TILES_F64_MC, 1024, true>(M, N, K, A, lda, B, C, ldc, fromZero);
+  // Few columns: packing A would cost more than reading it twice.
+  if (N <= TILES_F64_DIRECT_A)
+    gemm<double, vd, TILES_F64_MRV, TILES_F64_NR, MaddF64, TILES_F64_KC, TILES_F64_MC, 1024,
+         TILES_F64_PACKB, false>(M, N, K, A, lda, B, C, ldc, fromZero);
+  else
+    gemm<double, vd, TILES_F64_MRV, TILES_F64_NR, MaddF64, TILES_F64_KC, TILES_F64_MC, 1024,
+         TILES_F64_PACKB, true>(M, N, K, A, lda, B, C, ldc, fromZero);
 }
 
 // y += A x, four columns per pass over y so that y stays in cache.
