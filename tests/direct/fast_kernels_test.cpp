@@ -19,6 +19,7 @@
 #include "direct/lu_fast.h"
 #include "direct/proba.h"
 #include "direct/proba_fast.h"
+#include "direct/tiles.h"
 #include "io/fortran_io.h"
 #include "support/matrices.h"
 
@@ -66,7 +67,10 @@ long firstDifference(const std::vector<float>& a, const std::vector<float>& b) {
   } while (0)
 
 // Special values sprinkled into random data.
-enum class Extra { None, Zeros, NegZeros, NaNs, Infs, Tiny };
+// Wide: magnitudes spread over 2^-30..2^30. Cancel: only +-2^-24, +-1 and
+// +-2^24, so that large products cancel exactly and the order of a sum
+// shows even in double precision.
+enum class Extra { None, Zeros, NegZeros, NaNs, Infs, Tiny, Wide, Cancel };
 
 const char* extraName(Extra e) {
   switch (e) {
@@ -76,12 +80,24 @@ const char* extraName(Extra e) {
     case Extra::NaNs: return "NaN";
     case Extra::Infs: return "Inf";
     case Extra::Tiny: return "tiny";
+    case Extra::Wide: return "wide";
+    case Extra::Cancel: return "cancel";
   }
   return "?";
 }
 
 void sprinkle(std::vector<float>& v, Extra e, std::mt19937& rng, std::size_t count) {
   if (v.empty() || e == Extra::None) return;
+  if (e == Extra::Wide) {
+    std::uniform_int_distribution<int> ex(-30, 30);
+    for (float& x : v) x = std::ldexp(x, ex(rng));
+    return;
+  }
+  if (e == Extra::Cancel) {
+    std::uniform_int_distribution<int> ex(-1, 1);
+    for (float& x : v) x = std::ldexp(x < 0 ? -1.0f : 1.0f, 24 * ex(rng));
+    return;
+  }
   std::uniform_int_distribution<std::size_t> pos(0, v.size() - 1);
   for (std::size_t c = 0; c < count; ++c) {
     float& x = v[pos(rng)];
@@ -91,7 +107,9 @@ void sprinkle(std::vector<float>& v, Extra e, std::mt19937& rng, std::size_t cou
       case Extra::NaNs: x = std::numeric_limits<float>::quiet_NaN(); break;
       case Extra::Infs: x = (c % 2 ? -1.0f : 1.0f) * std::numeric_limits<float>::infinity(); break;
       case Extra::Tiny: x = (c % 2 ? -1.0f : 1.0f) * 1.0e-41f; break;
-      case Extra::None: break;
+      case Extra::None:
+      case Extra::Wide:
+      case Extra::Cancel: break;
     }
   }
 }
@@ -104,8 +122,65 @@ std::vector<float> randomValues(std::size_t count, std::mt19937& rng) {
 }
 
 constexpr std::int32_t kSizes[] = {1, 2, 3, 7, 15, 17, 33, 63, 64, 65, 100, 129, 257};
-constexpr Extra kExtras[] = {Extra::None, Extra::Zeros, Extra::NegZeros,
-                             Extra::NaNs, Extra::Infs,  Extra::Tiny};
+constexpr Extra kExtras[] = {Extra::None, Extra::Zeros, Extra::NegZeros, Extra::NaNs,
+                             Extra::Infs, Extra::Tiny,  Extra::Wide,     Extra::Cancel};
+
+// ---------------------------------------------------------------- tiles
+
+// The tile products against plain loops, on sizes across the tile and
+// panel edges, with data whose sums cancel exactly (so any change of the
+// order of a sum shows, even in double precision).
+TEST(TileProducts, EverySumInAscendingOrder) {
+  std::mt19937 rng(9);
+  struct Shape { std::size_t M, N, K; };
+  for (Shape sh : {Shape{1, 1, 1}, Shape{37, 13, 600}, Shape{300, 70, 530}, Shape{16, 9, 257}}) {
+    for (Extra e : {Extra::Cancel, Extra::Wide}) {
+      const std::size_t lda = sh.M + 3;
+      std::vector<float> A = randomValues(lda * sh.K, rng), Bm = randomValues(sh.K * sh.N, rng);
+      sprinkle(A, e, rng, 0);
+      sprinkle(Bm, e, rng, 0);
+      std::vector<const float*> cols(sh.N);
+      for (std::size_t j = 0; j < sh.N; ++j) cols[j] = Bm.data() + j * sh.K;
+      std::vector<float> C0 = randomValues(sh.M * sh.N, rng), c32(C0);
+      std::vector<double> c64(sh.M * sh.N);
+      std::vector<double> x64(sh.K);
+      for (std::size_t d = 0; d < sh.K; ++d) x64[d] = Bm[d];
+      std::vector<float> y32(C0.begin(), C0.begin() + sh.M);
+      std::vector<double> y64(sh.M);
+      for (std::size_t j = 0; j < sh.N; ++j)
+        for (std::size_t i = 0; i < sh.M; ++i) {
+          float s = C0[i + j * sh.M];
+          double t = 0.0;
+          for (std::size_t d = 0; d < sh.K; ++d) {
+            s = s + A[i + d * lda] * Bm[d + j * sh.K];
+            t = t + static_cast<double>(A[i + d * lda]) * static_cast<double>(Bm[d + j * sh.K]);
+          }
+          c32[i + j * sh.M] = s;
+          c64[i + j * sh.M] = t;
+          if (j == 0) {
+            y32[i] = s;
+            y64[i] = t;
+          }
+        }
+      onEveryPath([&](const std::string& path) {
+        SCOPED_TRACE(path + " " + extraName(e) + " M=" + std::to_string(sh.M));
+        const tiles::Ops& t = tiles::ops();
+        std::vector<float> g32(C0);
+        t.gemmF32(sh.M, sh.N, sh.K, A.data(), lda, cols.data(), g32.data(), sh.M, false);
+        EXPECT_SAME_BITS(c32, g32, "gemmF32");
+        std::vector<double> g64(sh.M * sh.N, 7.0);
+        t.gemmF64(sh.M, sh.N, sh.K, A.data(), lda, cols.data(), g64.data(), sh.M, true);
+        EXPECT_EQ(std::memcmp(g64.data(), c64.data(), sizeof(double) * g64.size()), 0) << "gemmF64";
+        std::vector<float> v32(C0.begin(), C0.begin() + sh.M);
+        t.gemvF32(sh.M, sh.K, A.data(), lda, Bm.data(), v32.data());
+        EXPECT_SAME_BITS(y32, v32, "gemvF32");
+        std::vector<double> v64(sh.M, 0.0);
+        t.gemvF64(sh.M, sh.K, A.data(), lda, x64.data(), v64.data());
+        EXPECT_EQ(std::memcmp(v64.data(), y64.data(), sizeof(double) * sh.M), 0) << "gemvF64";
+      });
+    }
+  }
+}
 
 // ------------------------------------------------------------------- LU
 
@@ -235,6 +310,12 @@ TEST(FastLu, LargeOrder) {
   std::vector<float> A = randomValues(1000u * 1000u, rng);
   sprinkle(A, Extra::Zeros, rng, 5000);
   expectSameLu(n, 3, A, randomValues(3000, rng), "n=1000");
+  for (Extra e : {Extra::Wide, Extra::Cancel}) {
+    // Beyond the depth of one tile panel, so sums cross panels.
+    std::vector<float> W = randomValues(400u * 400u, rng);
+    sprinkle(W, e, rng, 0);
+    expectSameLu(400, 2, W, randomValues(800, rng), std::string("n=400 ") + extraName(e));
+  }
 }
 
 // ------------------------------------------------------------- Cholesky
