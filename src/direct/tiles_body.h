@@ -82,7 +82,6 @@ template <class T, class V, int MRV, int NR, class Madd, class ASource, class BS
 inline void microTile(std::size_t kc, const ASource& a, const BSource& b, T* __restrict c,
                       std::size_t ldc, bool fromZero) {
   constexpr std::size_t W = sizeof(V) / sizeof(T);
-  constexpr std::size_t MR = W * MRV;
   V acc[NR][MRV];
 #pragma GCC unroll 16
   for (int j = 0; j < NR; ++j)
