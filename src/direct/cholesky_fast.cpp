@@ -131,14 +131,26 @@ void forward(std::size_t N, const float* S, float* b) {
   }
 }
 
-// BACK: S x = y with the rows of S contiguous (row i holds s(i, i..N-1)).
-void back(std::size_t N, const float* rows, const std::size_t* rowStart, float* b) {
-  b[N - 1] = b[N - 1] / rows[rowStart[N - 1]];
+// BACK: S x = y for g <= 4 right-hand sides side by side (their chains of
+// additions overlap), with the rows of S contiguous (row i holds
+// s(i, i..N-1)). Each sum still runs over ascending k.
+void back(std::size_t N, const float* rows, const std::size_t* rowStart, float* b0,
+          std::size_t g) {
+  constexpr std::size_t G = 4;
+  for (std::size_t r = 0; r < g; ++r) b0[r * N + N - 1] = b0[r * N + N - 1] / rows[rowStart[N - 1]];
   for (std::size_t i = N - 1; i-- > 0;) {
     const float* row = rows + rowStart[i] - i;  // row[k] = s(i, k)
-    float sum = 0.0f;
-    for (std::size_t k = i + 1; k < N; ++k) sum = sum + row[k] * b[k];
-    b[i] = (b[i] - sum) / row[i];
+    float sum[G] = {0.0f, 0.0f, 0.0f, 0.0f};
+    if (g == G) {
+      for (std::size_t k = i + 1; k < N; ++k) {
+        const float sk = row[k];
+        for (std::size_t r = 0; r < G; ++r) sum[r] = sum[r] + sk * b0[r * N + k];
+      }
+    } else {
+      for (std::size_t r = 0; r < g; ++r)
+        for (std::size_t k = i + 1; k < N; ++k) sum[r] = sum[r] + row[k] * b0[r * N + k];
+    }
+    for (std::size_t r = 0; r < g; ++r) b0[r * N + i] = (b0[r * N + i] - sum[r]) / row[i];
   }
 }
 
@@ -161,14 +173,14 @@ void choleskySolve(std::int32_t n, const float* S, std::int32_t nb, float* B) {
       for (std::size_t i = i0; i < top; ++i) rows[rowStart[i] + (k - i)] = col[i];
     }
   }
-  constexpr std::size_t kBlock = 16;
+  constexpr std::size_t G = 4, kBlock = G;
   for (std::size_t k0 = 0; k0 < NB; k0 += kBlock) {
     const std::size_t k1 = std::min(NB, k0 + kBlock);
-    kernels::parallelRanges(k0, k1, 1, 2, [&](std::size_t lo, std::size_t hi) {
-      for (std::size_t k = lo; k < hi; ++k) {
-        float* b = B + k * N;
-        forward(N, S, b);
-        back(N, rows.data(), rowStart.data(), b);
+    kernels::parallelRanges(k0, k1, G, G + 1, [&](std::size_t lo, std::size_t hi) {
+      for (std::size_t k = lo; k < hi; k += G) {
+        const std::size_t g = std::min(G, hi - k);
+        for (std::size_t r = 0; r < g; ++r) forward(N, S, B + (k + r) * N);
+        back(N, rows.data(), rowStart.data(), B + k * N, g);
       }
     });
     if (NB > 1) checkpoint(Stage::Substitution, static_cast<std::int64_t>(k1), nb);

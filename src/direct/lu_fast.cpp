@@ -196,34 +196,47 @@ void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::in
 
   // Back substitution reads the rows of U in place: successive rows share
   // their cache lines, so the walk along a row costs little.
-  auto solveOne = [&](float* b, std::vector<float>& X, std::vector<double>& s) {
-    for (std::size_t i = 0; i < N; ++i) X[i] = b[ORDER[i] - 1];
-    // Forward with the unit lower factor, column by column.
-    std::fill(s.begin(), s.end(), 0.0);
-    for (std::size_t i = 1; i < N; ++i) {
-      const double xm = X[i - 1];
-      t.gemvF64(N - i, 1, LU + (i - 1) * N + i, N, &xm, s.data() + i);
-      X[i] = static_cast<float>(static_cast<double>(X[i]) - s[i]);
+  // Up to G right-hand sides at a time: the forward sweeps one by one, the
+  // back substitutions side by side, so that their chains of additions
+  // (each still over ascending m) overlap.
+  constexpr std::size_t G = 4;
+  auto solveGroup = [&](float* b0, std::size_t g, std::vector<float>& Xs, std::vector<double>& s) {
+    for (std::size_t r = 0; r < g; ++r) {
+      float* X = Xs.data() + r * N;
+      const float* b = b0 + r * N;
+      for (std::size_t i = 0; i < N; ++i) X[i] = b[ORDER[i] - 1];
+      // Forward with the unit lower factor, column by column.
+      std::fill(s.begin(), s.end(), 0.0);
+      for (std::size_t i = 1; i < N; ++i) {
+        const double xm = X[i - 1];
+        t.gemvF64(N - i, 1, LU + (i - 1) * N + i, N, &xm, s.data() + i);
+        X[i] = static_cast<float>(static_cast<double>(X[i]) - s[i]);
+      }
+      X[N - 1] = X[N - 1] / a(N - 1, N - 1);
     }
-    X[N - 1] = X[N - 1] / a(N - 1, N - 1);
+    float* X0 = Xs.data();
     for (std::size_t i = N - 1; i-- > 0;) {
-      const float* row = LU + i;  // row[m * N] = u(i, m)
-      double sum = 0.0;
-      for (std::size_t m = i + 1; m < N; ++m)
-        sum = sum + static_cast<double>(row[m * N]) * static_cast<double>(X[m]);
-      X[i] = static_cast<float>((static_cast<double>(X[i]) - sum) /
-                                static_cast<double>(row[i * N]));
+      const float* row = LU + i;  // row[m * N] = u(i, m); successive rows share lines
+      double sum[G] = {0.0, 0.0, 0.0, 0.0};
+      for (std::size_t m = i + 1; m < N; ++m) {
+        const double u = row[m * N];
+        for (std::size_t r = 0; r < G; ++r) sum[r] = sum[r] + u * static_cast<double>(X0[r * N + m]);
+      }
+      const double uii = row[i * N];
+      for (std::size_t r = 0; r < g; ++r)
+        X0[r * N + i] = static_cast<float>((static_cast<double>(X0[r * N + i]) - sum[r]) / uii);
     }
-    std::copy(X.begin(), X.end(), b);
+    for (std::size_t r = 0; r < g; ++r) std::copy(X0 + r * N, X0 + (r + 1) * N, b0 + r * N);
   };
 
-  constexpr std::size_t kBlock = 16;
+  // Blocks of right-hand sides between progress reports.
+  constexpr std::size_t kBlock = 2 * G;
   for (std::size_t k0 = 0; k0 < NB; k0 += kBlock) {
     const std::size_t k1 = std::min(NB, k0 + kBlock);
-    kernels::parallelRanges(k0, k1, 1, 2, [&](std::size_t lo, std::size_t hi) {
-      std::vector<float> X(N);
+    kernels::parallelRanges(k0, k1, G, G + 1, [&](std::size_t lo, std::size_t hi) {
+      std::vector<float> Xs(G * N, 0.0f);
       std::vector<double> s(N);
-      for (std::size_t k = lo; k < hi; ++k) solveOne(B + k * N, X, s);
+      for (std::size_t k = lo; k < hi; k += G) solveGroup(B + k * N, std::min(G, hi - k), Xs, s);
     });
     checkpoint(Stage::Substitution, static_cast<std::int64_t>(k1), nb);
   }
