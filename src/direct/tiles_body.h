@@ -306,6 +306,30 @@ inline vd widen(const float* p) {
 void gemvF64(std::size_t M, std::size_t K, const float* A, std::size_t lda, const double* x,
              double* s) {
   std::size_t d = 0;
+  for (; d + 4 <= K; d += 4) {
+    const float* a0 = A + d * lda;
+    const float* a1 = a0 + lda;
+    const float* a2 = a1 + lda;
+    const float* a3 = a2 + lda;
+    const double x0 = x[d], x1 = x[d + 1], x2 = x[d + 2], x3 = x[d + 3];
+    std::size_t i = 0;
+    for (; i + kWD <= M; i += kWD) {
+      vd s0 = loadv<vd>(s + i);
+      s0 = tiles_fma_f64(widen(a0 + i), x0, s0);
+      s0 = tiles_fma_f64(widen(a1 + i), x1, s0);
+      s0 = tiles_fma_f64(widen(a2 + i), x2, s0);
+      s0 = tiles_fma_f64(widen(a3 + i), x3, s0);
+      storev(s + i, s0);
+    }
+    for (; i < M; ++i) {
+      double t = s[i];
+      t = t + static_cast<double>(a0[i]) * x0;
+      t = t + static_cast<double>(a1[i]) * x1;
+      t = t + static_cast<double>(a2[i]) * x2;
+      t = t + static_cast<double>(a3[i]) * x3;
+      s[i] = t;
+    }
+  }
   for (; d + 2 <= K; d += 2) {
     const float* a0 = A + d * lda;
     const float* a1 = a0 + lda;
