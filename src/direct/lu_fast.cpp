@@ -24,6 +24,18 @@ namespace {
 
 constexpr std::size_t kStepBlock = 64;
 
+// Work arrays kept by the calling thread from one factorisation to the
+// next: fresh pages for every call would cost more than the small orders'
+// whole factorisation.
+struct Workspace {
+  std::vector<double> S, T, Tr;
+  std::vector<float> U;
+};
+Workspace& workspace() {
+  thread_local Workspace w;
+  return w;
+}
+
 struct Factor {
   float* A;
   std::size_t N;
@@ -82,8 +94,9 @@ struct Factor {
       }
     });
   }
-  std::vector<double> T, Tr;
-  std::vector<float> U;
+  std::vector<double>& T;
+  std::vector<double>& Tr;
+  std::vector<float>& U;
 };
 
 }  // namespace
@@ -92,14 +105,16 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
   ierr = 0;
   if (n <= 0) return;
   const std::size_t N = static_cast<std::size_t>(n);
-  Factor f{A, N, tiles::ops(), std::vector<const float*>(N), {}, {}, {}, {}};
+  Workspace& ws = workspace();
+  Factor f{A, N, tiles::ops(), std::vector<const float*>(N), {}, ws.T, ws.Tr, ws.U};
   for (std::size_t j = 0; j < N; ++j) f.cols[j] = A + j * N;
   for (std::int32_t i = 1; i <= n; ++i) ORDER[i - 1] = i;
   const float prag = luPrag();
   auto a = [&](std::size_t i, std::size_t j) -> float& { return A[i + j * N]; };
 
   // S(i, c): sum over m of l(i,m) u(m, k0+c) for the block's columns.
-  std::vector<double> S(N * kStepBlock);
+  std::vector<double>& S = ws.S;
+  if (S.size() < N * kStepBlock) S.resize(N * kStepBlock);
   std::vector<double> um(kStepBlock);
 
   for (std::size_t k0 = 0; k0 < N; k0 += kStepBlock) {
