@@ -246,12 +246,15 @@ void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::in
 
   // Blocks of right-hand sides between progress reports.
   constexpr std::size_t kBlock = 2 * G;
+  // Work arrays for each of the (at most two) pieces of a block.
+  std::vector<float> Xs[2] = {std::vector<float>(G * N, 0.0f), std::vector<float>(G * N, 0.0f)};
+  std::vector<double> sums[2] = {std::vector<double>(N), std::vector<double>(N)};
   for (std::size_t k0 = 0; k0 < NB; k0 += kBlock) {
     const std::size_t k1 = std::min(NB, k0 + kBlock);
     kernels::parallelRanges(k0, k1, G, G + 1, [&](std::size_t lo, std::size_t hi) {
-      std::vector<float> Xs(G * N, 0.0f);
-      std::vector<double> s(N);
-      for (std::size_t k = lo; k < hi; k += G) solveGroup(B + k * N, std::min(G, hi - k), Xs, s);
+      const int piece = lo == k0 ? 0 : 1;
+      for (std::size_t k = lo; k < hi; k += G)
+        solveGroup(B + k * N, std::min(G, hi - k), Xs[piece], sums[piece]);
     });
     checkpoint(Stage::Substitution, static_cast<std::int64_t>(k1), nb);
   }
