@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "direct/cholesky_fast.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
@@ -26,6 +27,11 @@ void reportNotPositiveDefinite(TextUnit& unit, std::int32_t n, std::int32_t j, f
 }
 
 }  // namespace
+
+void reportCholeskyBreakdown(std::int32_t n, std::int32_t j, float d) {
+  reportNotPositiveDefinite(StdOut(), n, j, d);
+  reportNotPositiveDefinite(ReportFile(), n, j, d);
+}
 
 void ILOC(std::int32_t n, std::int64_t k, std::int32_t& i, std::int32_t& j) {
   // Every k in 1..n(n+1)/2 belongs to exactly one pair: column j is the
@@ -158,7 +164,7 @@ void CHOLESKY_S() {
   if (ps.printMatrix) PRINTA(n, nb, A0.data(), ps.B.data(), isSystem);
 
   std::int32_t status = 0;
-  SUB_CHOLESKY_S(n, ps.AV.data(), status);
+  choleskyFactor(n, ps.AV.data(), status);
   if (status < 0) return;
 
   out.print();
@@ -178,11 +184,7 @@ void CHOLESKY_S() {
     out.print({"Determinant =", det});
   }
 
-  for (std::size_t k = 1; k <= static_cast<std::size_t>(nb); ++k) {
-    float* bk = ps.B.data() + (k - 1) * N;
-    FORWARD(n, ps.AV.data(), bk);
-    BACK(n, ps.AV.data(), bk);
-  }
+  choleskySolve(n, ps.AV.data(), nb, ps.B.data());
 
   writeSolutions(n, nb, ps.B.data(), isSystem);
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "direct/lu_fast.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
@@ -51,6 +52,18 @@ void candidates(const Matrix& a, std::size_t k, std::vector<double>& s, std::vec
 }
 
 }  // namespace
+
+float luPrag() { return kLuPrag; }
+
+void reportLuBreakdown(std::int32_t k, float ukk) {
+  if (k == 1) {
+    StdOut().print({" u(1,1) =", ukk, " <", kLuPrag});
+    ReportFile().print({" u(1,1) =", ukk, " <", kLuPrag});
+  } else {
+    ReportFile().write(fillWidths("(/,a,I<>,a,I<>,a,1pG15.7)", {WIDTH(k), WIDTH(k)}),
+                       {" u(", k, ",", k, ") = ", ukk});
+  }
+}
 
 void SWAP_ROW(std::int32_t n, float* A, std::int32_t* ORDER, std::int32_t i, std::int32_t j) {
   const Matrix a{A, static_cast<std::size_t>(n)};
@@ -182,14 +195,13 @@ void LU() {
   TextUnit& out = ReportFile();
 
   std::vector<std::int32_t> ORDER(N);
-  std::vector<float> X(N);
   if (ps.printMatrix) PRINTA(n, nb, ps.A.data(), ps.B.data(), isSystem);
   const std::vector<float> A0(ps.A.begin(), ps.A.begin() + static_cast<std::ptrdiff_t>(nn));
   const std::vector<float> B0(ps.B.begin(), ps.B.begin() + static_cast<std::ptrdiff_t>(nnb));
 
   swapCount = 0;
   std::int32_t ierr = 0;
-  LUDECOMP(ps.A.data(), n, ORDER.data(), ierr);
+  luFactor(ps.A.data(), n, ORDER.data(), ierr);
   if (ierr < 0) {
     // The run ends here; the program goes on.
     StdOut().print({"U-diagonal < Prag. Descompunerea LU nu e fezabila."});
@@ -197,14 +209,10 @@ void LU() {
     return;
   }
 
-  for (std::int32_t k = 1; k <= nb; ++k) {
-    float* bk = ps.B.data() + static_cast<std::size_t>(k - 1) * N;
-    LUSOLVE(ps.A.data(), bk, n, X.data(), ORDER.data());
-    std::copy(X.begin(), X.end(), bk);
-    if (k == 1) {
-      out.write(fillWidths("(/,a,I<>)", {WIDTH(swapCount) + 1}),
-                {"Numar de schimbari de linii =", swapCount});
-    }
+  luSolve(ps.A.data(), n, ORDER.data(), nb, ps.B.data());
+  if (nb >= 1) {
+    out.write(fillWidths("(/,a,I<>)", {WIDTH(swapCount) + 1}),
+              {"Numar de schimbari de linii =", swapCount});
   }
 
   const Matrix a{ps.A.data(), N};

@@ -9,6 +9,11 @@ namespace parvela {
 // Row interchanges made by APVT since the LU driver last reset it.
 extern std::int32_t swapCount;
 
+// The threshold for |u(k,k)| (a value of exactly this magnitude passes)
+// and the lines written when u(k,k) fails it at step k.
+float luPrag();
+void reportLuBreakdown(std::int32_t k, float ukk);
+
 void LUDECOMP(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr);
 void APVT(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t k);
 void COMPUTE_A_II(std::int32_t n, const float* A, std::int32_t k, float& value);

@@ -1,12 +1,14 @@
 // Residual check of computed solutions: A*x_k - b_k for every solution.
 #include "direct/proba.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "direct/proba_fast.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -23,23 +25,32 @@ std::int32_t IMAXV(std::int32_t n, const float* V) {
   return 0;
 }
 
+void PROBA_RESIDUALS(std::int32_t n, std::int32_t nb, const float* A, const float* B,
+                     const float* X, float* DIF) {
+  if (n <= 0 || nb <= 0) return;
+  const std::size_t rows = static_cast<std::size_t>(n);
+  const std::size_t cols = static_cast<std::size_t>(nb);
+  // DIF = A*X - B, each element summed over j ascending from zero.
+  std::fill(DIF, DIF + rows * cols, 0.0f);
+  for (std::size_t j = 0; j < rows; ++j) {
+    const float* a = A + j * rows;
+    for (std::size_t k = 0; k < cols; ++k) {
+      const float x = X[k * rows + j];
+      float* t = DIF + k * rows;
+      for (std::size_t i = 0; i < rows; ++i) t[i] = t[i] + a[i] * x;
+    }
+  }
+  for (std::size_t p = 0; p < rows * cols; ++p) DIF[p] = DIF[p] - B[p];
+}
+
 void PROBA(std::int32_t n, std::int32_t nb, const float* A, const float* B, const float* X,
            bool isSystem, bool eachEquation) {
   if (n <= 0 || nb <= 0) return;
   const std::size_t rows = static_cast<std::size_t>(n);
   const std::size_t cols = static_cast<std::size_t>(nb);
 
-  // DIF = A*X - B, each element summed over j ascending from zero.
-  std::vector<float> DIF(rows * cols, 0.0f);
-  for (std::size_t j = 0; j < rows; ++j) {
-    const float* a = A + j * rows;
-    for (std::size_t k = 0; k < cols; ++k) {
-      const float x = X[k * rows + j];
-      float* t = DIF.data() + k * rows;
-      for (std::size_t i = 0; i < rows; ++i) t[i] = t[i] + a[i] * x;
-    }
-  }
-  for (std::size_t p = 0; p < rows * cols; ++p) DIF[p] = DIF[p] - B[p];
+  std::vector<float> DIF(rows * cols);
+  probaResiduals(n, nb, A, B, X, DIF.data());
 
   const std::string label = isSystem ? "(A*x_k -b_k)" : "(A*x_k -e_k)";
   TextUnit& out = ReportFile();

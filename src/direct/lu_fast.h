@@ -1,0 +1,17 @@
+// Blocked LU factorisation and solves with the bits of LUDECOMP, APVT and
+// LUSOLVE.
+#pragma once
+
+#include <cstdint>
+
+namespace parvela {
+
+// LUDECOMP: the same factors, ORDER, interchanges (counted in swapCount),
+// breakdown lines and partly factored A on a breakdown.
+void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr);
+// LUSOLVE for each of the nb right-hand sides, column-major in B, solved in
+// place.
+void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::int32_t nb,
+             float* B);
+
+}  // namespace parvela

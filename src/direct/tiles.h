@@ -1,0 +1,49 @@
+// Register-blocked products for the fast direct-method kernels. Every
+// element of a result collects its terms one at a time in ascending order
+// of the summation index, exactly as a plain triple loop would; only the
+// order in which different elements are computed changes. One set of
+// functions per instruction-set path; all give the same bits.
+#pragma once
+
+#include <cstddef>
+
+namespace parvela::tiles {
+
+// C(i,j) = C(i,j) + A(i,d)*B(d,j) for d = 0..K-1 in turn, each step one
+// single-precision product and one single-precision sum (never fused).
+// A(i,d) = A[i + d*lda]; B(d,j) = B[j][d]; C(i,j) = C[i + j*ldc]. With
+// fromZero, C starts from +0 instead of being read.
+using GemmF32 = void (*)(std::size_t M, std::size_t N, std::size_t K, const float* A,
+                         std::size_t lda, const float* const* B, float* C, std::size_t ldc,
+                         bool fromZero);
+// The same with a double-precision C: the product of two floats is exact
+// in double precision, so a fused multiply-add gives the bits of the
+// separate product and sum.
+using GemmF64 = void (*)(std::size_t M, std::size_t N, std::size_t K, const float* A,
+                         std::size_t lda, const float* const* B, double* C, std::size_t ldc,
+                         bool fromZero);
+// y(i) = y(i) + A(i,d)*x(d) for d = 0..K-1 in turn (single precision,
+// separate product and sum), i = 0..M-1.
+using GemvF32 = void (*)(std::size_t M, std::size_t K, const float* A, std::size_t lda,
+                         const float* x, float* y);
+// s(i) = s(i) + double(A(i,d))*double(x(d)) for d = 0..K-1 in turn, i = 0..M-1.
+using GemvF64 = void (*)(std::size_t M, std::size_t K, const float* A, std::size_t lda,
+                         const double* x, double* s);
+
+struct Ops {
+  GemmF32 gemmF32;
+  GemmF64 gemmF64;
+  GemvF32 gemvF32;
+  GemvF64 gemvF64;
+};
+
+// The functions of the active instruction-set path.
+const Ops& ops();
+
+namespace generic { extern const Ops table; }
+#if defined(__x86_64__)
+namespace avx2 { extern const Ops table; }
+namespace avx512 { extern const Ops table; }
+#endif
+
+}  // namespace parvela::tiles
