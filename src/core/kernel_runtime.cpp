@@ -5,8 +5,10 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace parvela::kernels {
 namespace {
@@ -64,9 +66,11 @@ class Helper {
     busy_ = true;
     wake_.notify_all();
   }
+  // Waits for the piece; an exception it threw is passed on here.
   void wait() {
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [this] { return !busy_; });
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   }
 
  private:
@@ -78,8 +82,14 @@ class Helper {
       const auto* fn = fn_;
       const std::size_t lo = lo_, hi = hi_;
       lock.unlock();
-      (*fn)(lo, hi);
+      std::exception_ptr failure;
+      try {
+        (*fn)(lo, hi);
+      } catch (...) {
+        failure = std::current_exception();
+      }
       lock.lock();
+      failure_ = failure;
       busy_ = false;
       done_.notify_all();
     }
@@ -88,6 +98,7 @@ class Helper {
   std::condition_variable wake_, done_;
   const std::function<void(std::size_t, std::size_t)>* fn_ = nullptr;
   std::size_t lo_ = 0, hi_ = 0;
+  std::exception_ptr failure_;
   bool busy_ = false, quit_ = false;
   std::thread thread_;
 };
@@ -165,7 +176,16 @@ void parallelRanges(std::size_t begin, std::size_t end, std::size_t grain,
   }
   Helper& h = helper();
   h.start(&fn, begin + half, end);
-  fn(begin, begin + half);
+  try {
+    fn(begin, begin + half);
+  } catch (...) {
+    // The other piece still uses fn and the data: let it finish first.
+    try {
+      h.wait();
+    } catch (...) {
+    }
+    throw;
+  }
   h.wait();
 }
 

@@ -28,7 +28,9 @@ void setThreadCount(int threads);
 // contiguous pieces whose boundaries are multiples of `grain` from begin;
 // the calling thread takes the first piece. Returns when every piece is
 // done. Ranges shorter than `minParallel` run on the calling thread alone.
-// fn must not throw, and the pieces must touch disjoint data.
+// The pieces must touch disjoint data. An exception thrown by a piece
+// (a refused allocation, say) comes out of parallelRanges once both pieces
+// have ended.
 void parallelRanges(std::size_t begin, std::size_t end, std::size_t grain,
                     std::size_t minParallel,
                     const std::function<void(std::size_t lo, std::size_t hi)>& fn);

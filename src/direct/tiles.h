@@ -40,6 +40,10 @@ struct Ops {
 // The functions of the active instruction-set path.
 const Ops& ops();
 
+// Throws std::bad_alloc (a packing buffer was refused). Kept out of the
+// per-path files, which include no library code.
+[[noreturn]] void outOfMemory();
+
 namespace generic { extern const Ops table; }
 #if defined(__x86_64__)
 namespace avx2 { extern const Ops table; }

@@ -25,8 +25,12 @@ struct Buffer {
   void* get(std::size_t want) {
     if (want > bytes) {
       std::free(p);
-      bytes = (want + 4095) / 4096 * 4096;
-      p = std::aligned_alloc(64, bytes);
+      p = nullptr;
+      bytes = 0;
+      const std::size_t rounded = (want + 4095) / 4096 * 4096;
+      p = std::aligned_alloc(64, rounded);
+      if (!p) outOfMemory();
+      bytes = rounded;
     }
     return p;
   }

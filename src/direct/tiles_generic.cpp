@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "direct/tiles.h"
 
@@ -16,3 +17,7 @@
 namespace parvela::tiles::generic {
 #include "direct/tiles_body.h"
 }  // namespace parvela::tiles::generic
+
+namespace parvela::tiles {
+void outOfMemory() { throw std::bad_alloc(); }
+}  // namespace parvela::tiles
