@@ -72,7 +72,7 @@ class Eliminator {
   float* acol(std::size_t j) const { return A + j * N; }
   // Multiplier column of step m of the current panel.
   float* mcol(std::size_t m) const {
-    return store == Multipliers::InMatrix ? A + m * N : aside.data() + (m - k0) * N;
+    return store == Multipliers::InMatrix ? A + m * N : ws.aside.data() + (m - k0) * N;
   }
   Flag* fcol(std::size_t m) { return flags.data() + (m - k0) * N; }
 
@@ -90,13 +90,32 @@ class Eliminator {
   const Multipliers store;
   const Kernels& K;
 
-  std::vector<std::size_t> ipiv;
-  mutable std::vector<float> aside;
-  std::vector<Flag> flags;
-  std::vector<float> Lp;
-  std::vector<Flag> Fp;
-  std::vector<std::uint8_t> dense;
-  std::vector<float> ubuf[2];
+  // Work arrays kept from call to call on the calling thread: fresh large
+  // blocks cost page faults, and on a busy machine every fault may lose
+  // the processor for a while.
+  struct Workspace {
+    std::vector<std::size_t> ipiv;
+    std::vector<float> aside;
+    std::vector<Flag> flags;
+    std::vector<float> Lp;
+    std::vector<Flag> Fp;
+    std::vector<std::uint8_t> dense;
+    std::vector<float> ubuf[2];
+    std::vector<float> U;
+    std::vector<float> X[2];
+  };
+  static Workspace& workspace() {
+    thread_local Workspace w;
+    return w;
+  }
+  Workspace& ws = workspace();
+  std::vector<std::size_t>& ipiv = ws.ipiv;
+  std::vector<float>& aside = ws.aside;
+  std::vector<Flag>& flags = ws.flags;
+  std::vector<float>& Lp = ws.Lp;
+  std::vector<Flag>& Fp = ws.Fp;
+  std::vector<std::uint8_t>& dense = ws.dense;
+  std::vector<float> (&ubuf)[2] = ws.ubuf;
 
   // The current panel: steps [k0, k1) done, columns [k0, kend).
   std::size_t k0 = 0, k1 = 0, kend = 0;
@@ -161,11 +180,14 @@ void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, std::si
   // Rows k0..k1-1 of the chunk by rows, padded to whole column tiles.
   const std::size_t ldU = roundUp(kChunk, K.nr);
   std::vector<float>& U = ubuf[thread];
-  U.assign(pw * ldU, 0.0f);
+  U.resize(pw * ldU);
   for (std::size_t j = 0; j < nc; ++j) {
     const float* c = C + j * N + k0;
     for (std::size_t m = 0; m < pw; ++m) U[m * ldU + j] = c[m];
   }
+  const std::size_t ncPad = roundUp(nc, K.nr);
+  for (std::size_t m = 0; m < pw; ++m)
+    for (std::size_t j = nc; j < ncPad; ++j) U[m * ldU + j] = 0.0f;
   for (std::size_t m = 0; m < pw; ++m) {
     const float* l = mcol(k0 + m);
     const Flag* f = fcol(k0 + m);
@@ -217,7 +239,8 @@ void Eliminator::finishInterchanges(std::size_t stepsDone) {
 void Eliminator::backSubstitute() {
   if (NB == 0) return;
   // U by rows.
-  std::vector<float> U(N * N);
+  std::vector<float>& U = ws.U;
+  U.resize(N * N);
   constexpr std::size_t T = 32;
   for (std::size_t ib = 0; ib < N; ib += T) {
     const std::size_t ie = std::min(ib + T, N);
@@ -231,7 +254,7 @@ void Eliminator::backSubstitute() {
   }
   const std::size_t W = NB < K.panelWidth ? roundUp(NB, K.lanes) : K.panelWidth;
   const std::size_t panels = (NB + W - 1) / W;
-  std::vector<float> X[2];
+  std::vector<float> (&X)[2] = ws.X;
   const std::size_t group = static_cast<std::size_t>(kernels::threadCount());
   for (std::size_t g = 0; g < panels; g += group) {
     const std::size_t gEnd = std::min(g + group, panels);
