@@ -40,7 +40,7 @@ struct V {
 
 #include "direct/elim_kernels_impl.h"
 
-constexpr std::size_t kG = 2, kNR = 6, kPanelG = 6;
+constexpr std::size_t kG = 2, kNR = 6, kPanelG = 4;
 
 void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
               const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,

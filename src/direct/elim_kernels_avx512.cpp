@@ -38,7 +38,7 @@ struct V {
 
 #include "direct/elim_kernels_impl.h"
 
-constexpr std::size_t kG = 2, kNR = 12, kPanelG = 4;
+constexpr std::size_t kG = 2, kNR = 12, kPanelG = 2;
 
 void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
               const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
