@@ -81,6 +81,7 @@ class Eliminator {
   void updateColumns(std::size_t lo, std::size_t hi, std::size_t thread);
   void updateChunk(float* C, std::size_t nc, bool interchange, std::size_t thread);
   void finishInterchanges(std::size_t stepsDone);
+  void gatherRows(float* U, std::size_t i0, std::size_t i1) const;
   void backSubstitute();
 
   const std::size_t N, NB;
@@ -236,53 +237,80 @@ void Eliminator::finishInterchanges(std::size_t stepsDone) {
   });
 }
 
-void Eliminator::backSubstitute() {
-  if (NB == 0) return;
-  // U by rows.
-  std::vector<float>& U = ws.U;
-  U.resize(N * N);
+// Rows [i0, i1) of U, by rows, into U (row i at U + (i - i0)*N).
+void Eliminator::gatherRows(float* U, std::size_t i0, std::size_t i1) const {
   constexpr std::size_t T = 32;
-  for (std::size_t ib = 0; ib < N; ib += T) {
-    const std::size_t ie = std::min(ib + T, N);
+  for (std::size_t ib = i0; ib < i1; ib += T) {
+    const std::size_t ie = std::min(ib + T, i1);
     for (std::size_t lb = ib; lb < N; lb += T) {
       const std::size_t le = std::min(lb + T, N);
       for (std::size_t l = lb; l < le; ++l) {
         const float* c = acol(l);
-        for (std::size_t i = ib; i < ie; ++i) U[i * N + l] = c[i];
+        for (std::size_t i = ib; i < ie; ++i) U[(i - i0) * N + l] = c[i];
       }
     }
   }
+}
+
+void Eliminator::backSubstitute() {
+  if (NB == 0) return;
   const std::size_t W = NB < K.panelWidth ? roundUp(NB, K.lanes) : K.panelWidth;
   const std::size_t panels = (NB + W - 1) / W;
   std::vector<float> (&X)[2] = ws.X;
+  auto load = [&](std::vector<float>& x, std::size_t p, std::size_t w) {
+    const std::size_t c0 = p * W, cols = std::min(W, NB - c0);
+    x.resize(N * w);
+    for (std::size_t c = 0; c < w; ++c) {
+      if (c < cols) {
+        const float* b = B + (c0 + c) * N;
+        for (std::size_t l = 0; l < N; ++l) x[l * w + c] = b[l];
+      } else {
+        for (std::size_t l = 0; l < N; ++l) x[l * w + c] = 0.0f;
+      }
+    }
+  };
+  auto store = [&](const std::vector<float>& x, std::size_t p, std::size_t w) {
+    const std::size_t c0 = p * W, cols = std::min(W, NB - c0);
+    for (std::size_t c = 0; c < cols; ++c) {
+      float* b = B + (c0 + c) * N;
+      for (std::size_t l = 0; l < N; ++l) b[l] = x[l * w + c];
+    }
+  };
+  if (panels == 1) {
+    // One panel: U a few rows at a time, no copy of the whole triangle.
+    constexpr std::size_t R = 16;
+    const std::size_t w = roundUp(NB, K.lanes);
+    std::vector<float>& U = ws.U;
+    U.resize(R * N);
+    load(X[0], 0, w);
+    for (std::size_t i1 = N; i1 > 0;) {
+      const std::size_t i0 = i1 > R ? i1 - R : 0;
+      gatherRows(U.data(), i0, i1);
+      K.backSubstitute(X[0].data(), w, U.data(), N, N, i0, i1);
+      i1 = i0;
+    }
+    store(X[0], 0, w);
+    if (NB > 1) checkpoint(Stage::Substitution, static_cast<std::int64_t>(NB),
+                           static_cast<std::int64_t>(NB));
+    return;
+  }
+  std::vector<float>& U = ws.U;
+  U.resize(N * N);
+  gatherRows(U.data(), 0, N);
   const std::size_t group = static_cast<std::size_t>(kernels::threadCount());
   for (std::size_t g = 0; g < panels; g += group) {
     const std::size_t gEnd = std::min(g + group, panels);
     kernels::parallelRanges(g, gEnd, 1, 2, [&](std::size_t lo, std::size_t hi) {
       std::vector<float>& x = X[lo == g ? 0 : 1];
-      x.resize(N * W);
       for (std::size_t p = lo; p < hi; ++p) {
-        const std::size_t c0 = p * W;
-        const std::size_t cols = std::min(W, NB - c0);
-        const std::size_t w = roundUp(cols, K.lanes);
-        for (std::size_t c = 0; c < w; ++c) {
-          if (c < cols) {
-            const float* b = B + (c0 + c) * N;
-            for (std::size_t l = 0; l < N; ++l) x[l * w + c] = b[l];
-          } else {
-            for (std::size_t l = 0; l < N; ++l) x[l * w + c] = 0.0f;
-          }
-        }
-        K.backSubstitute(x.data(), w, U.data(), N, N);
-        for (std::size_t c = 0; c < cols; ++c) {
-          float* b = B + (c0 + c) * N;
-          for (std::size_t l = 0; l < N; ++l) b[l] = x[l * w + c];
-        }
+        const std::size_t w = roundUp(std::min(W, NB - p * W), K.lanes);
+        load(x, p, w);
+        K.backSubstitute(x.data(), w, U.data(), N, N, 0, N);
+        store(x, p, w);
       }
     });
-    if (NB > 1)
-      checkpoint(Stage::Substitution, static_cast<std::int64_t>(std::min(gEnd * W, NB)),
-                 static_cast<std::int64_t>(NB));
+    checkpoint(Stage::Substitution, static_cast<std::int64_t>(std::min(gEnd * W, NB)),
+               static_cast<std::int64_t>(NB));
   }
 }
 

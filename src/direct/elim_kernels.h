@@ -43,9 +43,11 @@ struct Kernels {
 
   // Back substitution of one panel of right-hand sides stored by rows:
   // X[l*w + c], w = g * lanes right-hand sides (g = w / lanes, at most
-  // panelWidth / lanes), U the upper triangle by rows (U[i*ldU + l]).
+  // panelWidth / lanes), rows i1-1 down to i0 (rows from i1 on are solved;
+  // i1 = n starts with the last row). Row i of the upper triangle is at
+  // U + (i - i0)*ldU, indexed by the column l.
   void (*backSubstitute)(float* X, std::size_t w, const float* U, std::size_t ldU,
-                         std::size_t n) = nullptr;
+                         std::size_t n, std::size_t i0, std::size_t i1) = nullptr;
 };
 
 // nullptr where the build or the CPU has no such set.

@@ -46,12 +46,13 @@ void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, con
   trailingImpl<kG, kNR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
 }
 
-void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n) {
+void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
+                    std::size_t i0, std::size_t i1) {
   switch (w / V::L) {
-    case 1: backPanel<1>(X, U, ldU, n); break;
-    case 2: backPanel<2>(X, U, ldU, n); break;
-    case 3: backPanel<3>(X, U, ldU, n); break;
-    default: backPanel<4>(X, U, ldU, n); break;
+    case 1: backPanel<1>(X, U, ldU, n, i0, i1); break;
+    case 2: backPanel<2>(X, U, ldU, n, i0, i1); break;
+    case 3: backPanel<3>(X, U, ldU, n, i0, i1); break;
+    default: backPanel<4>(X, U, ldU, n, i0, i1); break;
   }
 }
 

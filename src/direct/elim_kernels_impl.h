@@ -152,18 +152,21 @@ inline void trailingImpl(float* C, std::size_t ldc, std::size_t rows, std::size_
 
 // ------------------------------------------------------ back substitution
 template <std::size_t G>
-inline void backPanel(float* X, const float* U, std::size_t ldU, std::size_t n) {
+inline void backPanel(float* X, const float* U, std::size_t ldU, std::size_t n, std::size_t i0,
+                      std::size_t i1) {
   constexpr std::size_t W = G * V::L;
-  if (n == 0) return;
-  {
-    const std::size_t i = n - 1;
-    const typename V::T d = V::set1(U[i * ldU + i]);
+  if (i1 <= i0) return;
+  std::size_t i = i1;
+  if (i1 == n) {
+    // The last row only divides.
+    i = n - 1;
+    const typename V::T d = V::set1(U[(i - i0) * ldU + i]);
 #pragma GCC unroll 8
     for (std::size_t g = 0; g < G; ++g)
       V::store(X + i * W + g * V::L, V::div(V::load(X + i * W + g * V::L), d));
   }
-  for (std::size_t i = n - 1; i-- > 0;) {
-    const float* ur = U + i * ldU;
+  while (i-- > i0) {
+    const float* ur = U + (i - i0) * ldU;
     typename V::T s[G];
 #pragma GCC unroll 8
     for (std::size_t g = 0; g < G; ++g) s[g] = V::zero();
