@@ -296,7 +296,9 @@ void Eliminator::backSubstitute() {
   }
   std::vector<float>& U = ws.U;
   U.resize(N * N);
+  pollCancel();
   gatherRows(U.data(), 0, N);
+  pollCancel();
   const std::size_t group = static_cast<std::size_t>(kernels::threadCount());
   for (std::size_t g = 0; g < panels; g += group) {
     const std::size_t gEnd = std::min(g + group, panels);
@@ -367,6 +369,7 @@ Outcome Eliminator::run(std::int32_t& swaps) {
   }
   finishInterchanges(stepsDone);
   if (out.failed) return out;
+  pollCancel();
   const float last = A[(N - 1) * N + (N - 1)];
   if (std::fabs(last) < threshold) return {true, static_cast<std::int32_t>(N), last};
   backSubstitute();
