@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "condition/elim2.h"
+#include "condition/elim2_fast.h"
 #include "condition/norms.h"
 #include "condition/power.h"
 #include "condition/power_fast.h"
@@ -129,7 +129,7 @@ void NUMAR_CONDITIE() {
 
   // A^-1 into B.
   std::int32_t status = 0;
-  ELIM2(n, n, A, B, kInversePivot, status);
+  elim2Fast(n, n, A, B, kInversePivot, status);
   if (status < 0) {
     report.write("(/, a)", {"* Matrice aproape singulara."});
     return;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "direct/elim_fast.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
@@ -114,7 +115,7 @@ void GAUSS() {
 
   std::int32_t ierr = 0;
   std::int32_t npiv = 0;
-  ELIM(n, nb, ps.A.data(), ps.B.data(), kGaussPrag, ierr, npiv);
+  elimFast(n, nb, ps.A.data(), ps.B.data(), kGaussPrag, ierr, npiv);
   if (ierr < 0) {
     static constexpr const char* kFailure = "(/, a, 1pE8.2,a, /,a)";
     out.write(kFailure, {"* Pivot <", kGaussPrag, " !", "* Sistemul nu se poate rezolva."});

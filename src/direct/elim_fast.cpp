@@ -1,0 +1,402 @@
+// Blocked Gauss elimination with partial pivoting.
+//
+// The steps are taken a panel of columns at a time. Within the panel each
+// column first receives the panel's earlier steps (left-looking), then its
+// pivot is searched, the rows are interchanged across the panel and the
+// multipliers are formed. The columns to the right of the panel and the
+// right-hand sides receive the panel's interchanges and then its steps in
+// one blocked update. Every element still takes the steps in ascending
+// order, each as a product rounded and then subtracted, and a row whose
+// entry in the step's column was exactly zero skips the step: its flag is
+// kept per row and step and moves with the row in later interchanges.
+// Interchanges commute with the delayed steps because a step touches each
+// row with that row's own multiplier and the pivot row, which no later
+// interchange moves.
+//
+// The back substitution keeps each sum in ascending order and vectorises
+// across right-hand sides, a panel of them at a time.
+#include "direct/elim_fast.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "core/kernel_runtime.h"
+#include "core/progress.h"
+#include "direct/elim_kernels.h"
+#include "io/report.h"
+
+namespace parvela {
+
+namespace elimk {
+
+const Kernels& activeKernels() {
+  switch (kernels::activeIsa()) {
+    case kernels::Isa::Avx512:
+      if (const Kernels* k = avx512Kernels()) return *k;
+      [[fallthrough]];
+    case kernels::Isa::Avx2:
+      if (const Kernels* k = avx2Kernels()) return *k;
+      [[fallthrough]];
+    case kernels::Isa::Scalar:
+      break;
+  }
+  return *scalarKernels();
+}
+
+}  // namespace elimk
+
+namespace elimfast {
+
+namespace {
+
+using elimk::Flag;
+using elimk::Kernels;
+
+// Steps per panel and columns per chunk of the trailing update.
+constexpr std::size_t kPanel = 64;
+constexpr std::size_t kChunk = 384;
+
+std::size_t roundUp(std::size_t v, std::size_t m) { return (v + m - 1) / m * m; }
+
+class Eliminator {
+ public:
+  Eliminator(std::size_t n, std::size_t nb, float* A, float* B, float threshold, Multipliers store)
+      : N(n), NB(nb), A(A), B(B), threshold(threshold), store(store), K(elimk::activeKernels()) {}
+
+  Outcome run(std::int32_t& swaps);
+
+ private:
+  float* acol(std::size_t j) const { return A + j * N; }
+  // Multiplier column of step m of the current panel.
+  float* mcol(std::size_t m) const {
+    return store == Multipliers::InMatrix ? A + m * N : ws.aside.data() + (m - k0) * N;
+  }
+  Flag* fcol(std::size_t m) { return flags.data() + (m - k0) * N; }
+
+  void panelStep(std::size_t k);
+  void packMultipliers();
+  void updateColumns(std::size_t lo, std::size_t hi, std::size_t thread);
+  void updateChunk(float* C, std::size_t nc, bool interchange, std::size_t thread);
+  void finishInterchanges(std::size_t stepsDone);
+  void gatherRows(float* U, std::size_t i0, std::size_t i1) const;
+  void backSubstitute();
+
+  const std::size_t N, NB;
+  float* const A;
+  float* const B;
+  const float threshold;
+  const Multipliers store;
+  const Kernels& K;
+
+  // Work arrays kept from call to call on the calling thread: fresh large
+  // blocks cost page faults, and on a busy machine every fault may lose
+  // the processor for a while.
+  struct Workspace {
+    std::vector<std::size_t> ipiv;
+    std::vector<float> aside;
+    std::vector<Flag> flags;
+    std::vector<float> Lp;
+    std::vector<Flag> Fp;
+    std::vector<std::uint8_t> dense;
+    std::vector<float> ubuf[2];
+    std::vector<float> U;
+    std::vector<float> X[2];
+  };
+  static Workspace& workspace() {
+    thread_local Workspace w;
+    return w;
+  }
+  Workspace& ws = workspace();
+  std::vector<std::size_t>& ipiv = ws.ipiv;
+  std::vector<float>& aside = ws.aside;
+  std::vector<Flag>& flags = ws.flags;
+  std::vector<float>& Lp = ws.Lp;
+  std::vector<Flag>& Fp = ws.Fp;
+  std::vector<std::uint8_t>& dense = ws.dense;
+  std::vector<float> (&ubuf)[2] = ws.ubuf;
+
+  // The current panel: steps [k0, k1) done, columns [k0, kend).
+  std::size_t k0 = 0, k1 = 0, kend = 0;
+  // Columns of the trailing update: A columns (k1, kend) without the
+  // interchanges (the panel has them), A columns [kend, N) and B with them.
+  std::size_t nPanelRest = 0, nRight = 0;
+};
+
+// Step k of the panel: the column takes the panel's earlier steps, then the
+// pivot search, the interchange and the multipliers.
+void Eliminator::panelStep(std::size_t k) {
+  float* col = acol(k);
+  const std::size_t cnt = k - k0;
+  // Rows of U inside the panel, each final before it serves lower rows.
+  for (std::size_t m = k0; m < k; ++m) {
+    const float u = col[m];
+    const float* l = mcol(m);
+    const Flag* f = fcol(m);
+    for (std::size_t i = m + 1; i < k; ++i)
+      if (f[i]) col[i] = col[i] - l[i] * u;
+  }
+  if (cnt > 0) K.columnUpdate(col, k, N, mcol(k0), N, flags.data(), N, col + k0, cnt);
+}
+
+void Eliminator::packMultipliers() {
+  const std::size_t MR = K.mr;
+  const std::size_t pw = k1 - k0;
+  const std::size_t rows = N - k1;
+  const std::size_t blocks = (rows + MR - 1) / MR;
+  Lp.assign(blocks * pw * MR, 0.0f);
+  Fp.assign(blocks * pw * MR, 0);
+  dense.assign(blocks, 1);
+  for (std::size_t m = 0; m < pw; ++m) {
+    const float* l = mcol(k0 + m);
+    const Flag* f = fcol(k0 + m);
+    for (std::size_t b = 0; b < blocks; ++b) {
+      float* lp = Lp.data() + b * pw * MR + m * MR;
+      Flag* fp = Fp.data() + b * pw * MR + m * MR;
+      const std::size_t r0 = k1 + b * MR;
+      const std::size_t nr = std::min(MR, N - r0);
+      bool all = true;
+      for (std::size_t r = 0; r < nr; ++r) {
+        lp[r] = l[r0 + r];
+        fp[r] = f[r0 + r];
+        all = all && f[r0 + r];
+      }
+      if (!all) dense[b] = 0;
+    }
+  }
+}
+
+// One chunk of nc adjacent columns starting at C (leading dimension N).
+void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, std::size_t thread) {
+  const std::size_t pw = k1 - k0;
+  if (interchange) {
+    for (std::size_t j = 0; j < nc; ++j) {
+      float* c = C + j * N;
+      for (std::size_t s = k0; s < k1; ++s)
+        if (ipiv[s] != s) std::swap(c[s], c[ipiv[s]]);
+    }
+  }
+  // Rows k0..k1-1 of the chunk by rows, padded to whole column tiles.
+  const std::size_t ldU = roundUp(kChunk, K.nr);
+  std::vector<float>& U = ubuf[thread];
+  U.resize(pw * ldU);
+  for (std::size_t j = 0; j < nc; ++j) {
+    const float* c = C + j * N + k0;
+    for (std::size_t m = 0; m < pw; ++m) U[m * ldU + j] = c[m];
+  }
+  const std::size_t ncPad = roundUp(nc, K.nr);
+  for (std::size_t m = 0; m < pw; ++m)
+    for (std::size_t j = nc; j < ncPad; ++j) U[m * ldU + j] = 0.0f;
+  for (std::size_t m = 0; m < pw; ++m) {
+    const float* l = mcol(k0 + m);
+    const Flag* f = fcol(k0 + m);
+    for (std::size_t i = m + 1; i < pw; ++i)
+      if (f[k0 + i]) K.rowUpdate(U.data() + i * ldU, U.data() + m * ldU, l[k0 + i], nc);
+  }
+  for (std::size_t j = 0; j < nc; ++j) {
+    float* c = C + j * N + k0;
+    for (std::size_t m = 0; m < pw; ++m) c[m] = U[m * ldU + j];
+  }
+  if (k1 < N)
+    K.trailing(C + k1, N, N - k1, nc, Lp.data(), Fp.data(), dense.data(), U.data(), ldU, pw);
+}
+
+// Trailing columns [lo, hi) of the numbering: first the rest of the panel,
+// then A to the right of it, then B.
+void Eliminator::updateColumns(std::size_t lo, std::size_t hi, std::size_t thread) {
+  const std::size_t segEnd[3] = {nPanelRest, nPanelRest + (N - kend), nPanelRest + nRight};
+  std::size_t v = lo;
+  while (v < hi) {
+    std::size_t seg = v < segEnd[0] ? 0 : v < segEnd[1] ? 1 : 2;
+    const std::size_t end = std::min(hi, segEnd[seg]);
+    float* base;
+    if (seg == 0)
+      base = acol(k1 + 1 + v);
+    else if (seg == 1)
+      base = acol(kend + (v - segEnd[0]));
+    else
+      base = B + (v - segEnd[1]) * N;
+    for (std::size_t c = 0; c < end - v; c += kChunk)
+      updateChunk(base + c * N, std::min(kChunk, end - v - c), seg != 0, thread);
+    v = end;
+  }
+}
+
+// The columns left of later panels take those panels' interchanges.
+void Eliminator::finishInterchanges(std::size_t stepsDone) {
+  if (stepsDone == 0) return;
+  kernels::parallelRanges(0, stepsDone, 16, 64, [&](std::size_t lo, std::size_t hi) {
+    for (std::size_t m = lo; m < hi; ++m) {
+      const std::size_t from = std::min((m / kPanel + 1) * kPanel, stepsDone);
+      float* c = acol(m);
+      for (std::size_t s = from; s < stepsDone; ++s)
+        if (ipiv[s] != s) std::swap(c[s], c[ipiv[s]]);
+    }
+  });
+}
+
+// Rows [i0, i1) of U, by rows, into U (row i at U + (i - i0)*N).
+void Eliminator::gatherRows(float* U, std::size_t i0, std::size_t i1) const {
+  constexpr std::size_t T = 32;
+  for (std::size_t ib = i0; ib < i1; ib += T) {
+    const std::size_t ie = std::min(ib + T, i1);
+    for (std::size_t lb = ib; lb < N; lb += T) {
+      const std::size_t le = std::min(lb + T, N);
+      for (std::size_t l = lb; l < le; ++l) {
+        const float* c = acol(l);
+        for (std::size_t i = ib; i < ie; ++i) U[(i - i0) * N + l] = c[i];
+      }
+    }
+  }
+}
+
+void Eliminator::backSubstitute() {
+  if (NB == 0) return;
+  const std::size_t W = NB < K.panelWidth ? roundUp(NB, K.lanes) : K.panelWidth;
+  const std::size_t panels = (NB + W - 1) / W;
+  std::vector<float> (&X)[2] = ws.X;
+  auto load = [&](std::vector<float>& x, std::size_t p, std::size_t w) {
+    const std::size_t c0 = p * W, cols = std::min(W, NB - c0);
+    x.resize(N * w);
+    for (std::size_t c = 0; c < w; ++c) {
+      if (c < cols) {
+        const float* b = B + (c0 + c) * N;
+        for (std::size_t l = 0; l < N; ++l) x[l * w + c] = b[l];
+      } else {
+        for (std::size_t l = 0; l < N; ++l) x[l * w + c] = 0.0f;
+      }
+    }
+  };
+  auto store = [&](const std::vector<float>& x, std::size_t p, std::size_t w) {
+    const std::size_t c0 = p * W, cols = std::min(W, NB - c0);
+    for (std::size_t c = 0; c < cols; ++c) {
+      float* b = B + (c0 + c) * N;
+      for (std::size_t l = 0; l < N; ++l) b[l] = x[l * w + c];
+    }
+  };
+  if (panels == 1) {
+    // One panel: U a few rows at a time, no copy of the whole triangle.
+    constexpr std::size_t R = 16;
+    const std::size_t w = roundUp(NB, K.lanes);
+    std::vector<float>& U = ws.U;
+    U.resize(R * N);
+    load(X[0], 0, w);
+    for (std::size_t i1 = N; i1 > 0;) {
+      const std::size_t i0 = i1 > R ? i1 - R : 0;
+      gatherRows(U.data(), i0, i1);
+      K.backSubstitute(X[0].data(), w, U.data(), N, N, i0, i1);
+      i1 = i0;
+    }
+    store(X[0], 0, w);
+    if (NB > 1) checkpoint(Stage::Substitution, static_cast<std::int64_t>(NB),
+                           static_cast<std::int64_t>(NB));
+    return;
+  }
+  std::vector<float>& U = ws.U;
+  U.resize(N * N);
+  pollCancel();
+  gatherRows(U.data(), 0, N);
+  pollCancel();
+  const std::size_t group = static_cast<std::size_t>(kernels::threadCount());
+  for (std::size_t g = 0; g < panels; g += group) {
+    const std::size_t gEnd = std::min(g + group, panels);
+    kernels::parallelRanges(g, gEnd, 1, 2, [&](std::size_t lo, std::size_t hi) {
+      std::vector<float>& x = X[lo == g ? 0 : 1];
+      for (std::size_t p = lo; p < hi; ++p) {
+        const std::size_t w = roundUp(std::min(W, NB - p * W), K.lanes);
+        load(x, p, w);
+        K.backSubstitute(x.data(), w, U.data(), N, N, 0, N);
+        store(x, p, w);
+      }
+    });
+    checkpoint(Stage::Substitution, static_cast<std::int64_t>(std::min(gEnd * W, NB)),
+               static_cast<std::int64_t>(NB));
+  }
+}
+
+Outcome Eliminator::run(std::int32_t& swaps) {
+  Outcome out;
+  const std::size_t steps = N - 1;
+  ipiv.assign(N, 0);
+  flags.assign(kPanel * N, 0);
+  if (store == Multipliers::Aside) aside.assign(kPanel * N, 0.0f);
+  std::size_t stepsDone = 0;
+  for (k0 = 0; k0 < steps; k0 += kPanel) {
+    kend = std::min(k0 + kPanel, steps);
+    k1 = kend;
+    for (std::size_t k = k0; k < kend; ++k) {
+      panelStep(k);
+      float* col = acol(k);
+      float p = col[k];
+      std::size_t r = k;
+      for (std::size_t i = k + 1; i < N; ++i) {
+        if (std::fabs(col[i]) > std::fabs(p)) {
+          p = col[i];
+          r = i;
+        }
+      }
+      if (std::fabs(p) < threshold) {
+        out = {true, static_cast<std::int32_t>(k + 1), p};
+        k1 = k;
+        break;
+      }
+      if (r != k) {
+        for (std::size_t j = k0; j < kend; ++j) std::swap(acol(j)[k], acol(j)[r]);
+        for (std::size_t m = k0; m < k; ++m) {
+          std::swap(fcol(m)[k], fcol(m)[r]);
+          if (store == Multipliers::Aside) std::swap(mcol(m)[k], mcol(m)[r]);
+        }
+        ++swaps;
+      }
+      ipiv[k] = r;
+      checkpoint(Stage::Elimination, static_cast<std::int64_t>(k + 1),
+                 static_cast<std::int64_t>(N), col[k]);
+      K.multipliers(col, mcol(k), fcol(k), k + 1, N, col[k]);
+    }
+    stepsDone = k1;
+    if (k1 > k0) {
+      nPanelRest = out.failed ? kend - k1 - 1 : 0;
+      nRight = (N - kend) + NB;
+      packMultipliers();
+      const std::size_t total = nPanelRest + nRight;
+      kernels::parallelRanges(0, total, K.nr, 2 * K.nr, [&](std::size_t lo, std::size_t hi) {
+        updateColumns(lo, hi, lo == 0 ? 0 : 1);
+      });
+    }
+    if (out.failed) break;
+  }
+  finishInterchanges(stepsDone);
+  if (out.failed) return out;
+  pollCancel();
+  const float last = A[(N - 1) * N + (N - 1)];
+  if (std::fabs(last) < threshold) return {true, static_cast<std::int32_t>(N), last};
+  backSubstitute();
+  return out;
+}
+
+}  // namespace
+
+Outcome eliminate(std::int32_t n, std::int32_t nb, float* A, float* B, float threshold,
+                  Multipliers store, std::int32_t& swaps) {
+  if (n <= 0) return {};
+  Eliminator e(static_cast<std::size_t>(n), static_cast<std::size_t>(nb > 0 ? nb : 0), A, B,
+               threshold, store);
+  return e.run(swaps);
+}
+
+}  // namespace elimfast
+
+void elimFast(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t& ierr,
+              std::int32_t& npiv) {
+  ierr = 0;
+  const elimfast::Outcome o =
+      elimfast::eliminate(n, nb, A, B, prag, elimfast::Multipliers::InMatrix, npiv);
+  if (o.failed) {
+    writePivotLine(o.step, o.pivot);
+    ierr = -1;
+  }
+}
+
+}  // namespace parvela

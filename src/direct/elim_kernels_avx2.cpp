@@ -1,0 +1,89 @@
+// The elimination loops on 256-bit vectors (AVX2). Compiled with -mavx2 and
+// no FMA: every product is rounded before it is subtracted.
+#include <cstddef>
+#include <cstdint>
+
+#include "direct/elim_kernels.h"
+
+#if defined(__AVX2__)
+#include <immintrin.h>
+
+namespace parvela::elimk {
+namespace avx2 {
+
+struct V {
+  static constexpr std::size_t L = 8;
+  using T = __m256;
+  using M = __m256;
+  static T load(const float* p) { return _mm256_loadu_ps(p); }
+  static void store(float* p, T v) { _mm256_storeu_ps(p, v); }
+  static T set1(float v) { return _mm256_set1_ps(v); }
+  static T zero() { return _mm256_setzero_ps(); }
+  static T mul(T a, T b) { return _mm256_mul_ps(a, b); }
+  static T sub(T a, T b) { return _mm256_sub_ps(a, b); }
+  static T add(T a, T b) { return _mm256_add_ps(a, b); }
+  static T div(T a, T b) { return _mm256_div_ps(a, b); }
+  static M mask(const Flag* f) {
+    const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(f));
+    return _mm256_castsi256_ps(_mm256_cvtepi8_epi32(b));
+  }
+  static T subm(T c, T t, M m) { return _mm256_blendv_ps(c, _mm256_sub_ps(c, t), m); }
+  static void mult(const float* src, float* dst, Flag* F, T pivot) {
+    const T v = _mm256_loadu_ps(src);
+    const T nz = _mm256_cmp_ps(v, _mm256_setzero_ps(), _CMP_NEQ_UQ);
+    const T q = _mm256_div_ps(v, pivot);
+    _mm256_storeu_ps(dst, _mm256_blendv_ps(_mm256_loadu_ps(dst), q, nz));
+    const unsigned bits = static_cast<unsigned>(_mm256_movemask_ps(nz));
+    for (unsigned j = 0; j < 8; ++j) F[j] = (bits >> j) & 1u ? kActive : Flag{0};
+  }
+};
+
+#include "direct/elim_kernels_impl.h"
+
+constexpr std::size_t kG = 2, kNR = 6, kPanelG = 4;
+
+void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
+              const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
+              std::size_t pw) {
+  trailingImpl<kG, kNR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
+}
+
+void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
+                    std::size_t i0, std::size_t i1) {
+  switch (w / V::L) {
+    case 1: backPanel<1>(X, U, ldU, n, i0, i1); break;
+    case 2: backPanel<2>(X, U, ldU, n, i0, i1); break;
+    case 3: backPanel<3>(X, U, ldU, n, i0, i1); break;
+    case 4: backPanel<4>(X, U, ldU, n, i0, i1); break;
+    case 5: backPanel<5>(X, U, ldU, n, i0, i1); break;
+    default: backPanel<6>(X, U, ldU, n, i0, i1); break;
+  }
+}
+
+}  // namespace avx2
+
+const Kernels* avx2Kernels() {
+  // Constant-initialised: no code of this file runs unless the set is used.
+  static constexpr Kernels k{
+      .mr = avx2::kG * avx2::V::L,
+      .nr = avx2::kNR,
+      .lanes = avx2::V::L,
+      .panelWidth = avx2::kPanelG * avx2::V::L,
+      .columnUpdate = avx2::columnUpdateImpl,
+      .multipliers = avx2::multipliersImpl,
+      .rowUpdate = avx2::rowUpdateImpl,
+      .trailing = avx2::trailing,
+      .backSubstitute = avx2::backSubstitute,
+  };
+  return &k;
+}
+
+}  // namespace parvela::elimk
+
+#else
+
+namespace parvela::elimk {
+const Kernels* avx2Kernels() { return nullptr; }
+}  // namespace parvela::elimk
+
+#endif

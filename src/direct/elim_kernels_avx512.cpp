@@ -1,0 +1,85 @@
+// The elimination loops on 512-bit vectors (AVX-512 F/BW/VL/DQ). Rows that
+// skip a step are left out by the mask of the subtraction; products are
+// rounded before they are subtracted (no FMA).
+#include <cstddef>
+#include <cstdint>
+
+#include "direct/elim_kernels.h"
+
+#if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512VL__)
+#include <immintrin.h>
+
+namespace parvela::elimk {
+namespace avx512 {
+
+struct V {
+  static constexpr std::size_t L = 16;
+  using T = __m512;
+  using M = __mmask16;
+  static T load(const float* p) { return _mm512_loadu_ps(p); }
+  static void store(float* p, T v) { _mm512_storeu_ps(p, v); }
+  static T set1(float v) { return _mm512_set1_ps(v); }
+  static T zero() { return _mm512_setzero_ps(); }
+  static T mul(T a, T b) { return _mm512_mul_ps(a, b); }
+  static T sub(T a, T b) { return _mm512_sub_ps(a, b); }
+  static T add(T a, T b) { return _mm512_add_ps(a, b); }
+  static T div(T a, T b) { return _mm512_div_ps(a, b); }
+  static M mask(const Flag* f) {
+    return _mm_movepi8_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(f)));
+  }
+  static T subm(T c, T t, M m) { return _mm512_mask_sub_ps(c, m, c, t); }
+  static void mult(const float* src, float* dst, Flag* F, T pivot) {
+    const T v = _mm512_loadu_ps(src);
+    const __mmask16 nz = _mm512_cmp_ps_mask(v, _mm512_setzero_ps(), _CMP_NEQ_UQ);
+    _mm512_mask_storeu_ps(dst, nz, _mm512_div_ps(v, pivot));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(F), _mm_movm_epi8(nz));
+  }
+};
+
+#include "direct/elim_kernels_impl.h"
+
+constexpr std::size_t kG = 2, kNR = 12, kPanelG = 2;
+
+void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
+              const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
+              std::size_t pw) {
+  trailingImpl<kG, kNR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
+}
+
+void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
+                    std::size_t i0, std::size_t i1) {
+  switch (w / V::L) {
+    case 1: backPanel<1>(X, U, ldU, n, i0, i1); break;
+    case 2: backPanel<2>(X, U, ldU, n, i0, i1); break;
+    case 3: backPanel<3>(X, U, ldU, n, i0, i1); break;
+    default: backPanel<4>(X, U, ldU, n, i0, i1); break;
+  }
+}
+
+}  // namespace avx512
+
+const Kernels* avx512Kernels() {
+  // Constant-initialised: no code of this file runs unless the set is used.
+  static constexpr Kernels k{
+      .mr = avx512::kG * avx512::V::L,
+      .nr = avx512::kNR,
+      .lanes = avx512::V::L,
+      .panelWidth = avx512::kPanelG * avx512::V::L,
+      .columnUpdate = avx512::columnUpdateImpl,
+      .multipliers = avx512::multipliersImpl,
+      .rowUpdate = avx512::rowUpdateImpl,
+      .trailing = avx512::trailing,
+      .backSubstitute = avx512::backSubstitute,
+  };
+  return &k;
+}
+
+}  // namespace parvela::elimk
+
+#else
+
+namespace parvela::elimk {
+const Kernels* avx512Kernels() { return nullptr; }
+}  // namespace parvela::elimk
+
+#endif

@@ -1,0 +1,185 @@
+// Random systems for comparing the fast eliminations with the plain ones:
+// dense, sparse (exact zeros of both signs), with NaN and infinities, with
+// multipliers that underflow, and singular at a chosen step.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/kernel_runtime.h"
+
+namespace parvela::testing {
+
+enum class CaseKind { Dense, Sparse, Special, Underflow, SingularAt, SmallPivots };
+
+struct EliminationCase {
+  std::int32_t n = 0, nb = 0;
+  std::vector<float> A, B;
+  float threshold = 0;
+  std::string label;
+};
+
+// `step`: the 0-based column where a singular case fails (-1: at random).
+inline EliminationCase makeEliminationCase(std::int32_t n, std::int32_t nb, CaseKind kind,
+                                           unsigned seed, float threshold, int step = -1) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> pick(0, 99);
+  const std::size_t N = static_cast<std::size_t>(n), NB = static_cast<std::size_t>(nb);
+  EliminationCase c;
+  c.n = n;
+  c.nb = nb;
+  c.threshold = threshold;
+  c.label = "n=" + std::to_string(n) + " nb=" + std::to_string(nb) + " kind=" +
+            std::to_string(static_cast<int>(kind)) + " seed=" + std::to_string(seed);
+  c.A.resize(N * N);
+  c.B.resize(N * NB);
+  for (float& v : c.A) v = u(rng);
+  for (float& v : c.B) v = u(rng);
+  const float qnan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  switch (kind) {
+    case CaseKind::Dense:
+      break;
+    case CaseKind::Sparse:
+      // Exact zeros of both signs in A and B; some whole column stretches.
+      for (float& v : c.A) {
+        const int p = pick(rng);
+        if (p < 45) v = 0.0f;
+        else if (p < 60) v = -0.0f;
+      }
+      for (float& v : c.B) {
+        const int p = pick(rng);
+        if (p < 30) v = 0.0f;
+        else if (p < 45) v = -0.0f;
+      }
+      for (std::size_t i = 0; i < N; ++i) c.A[i * N + i] = 0.5f + std::fabs(u(rng));
+      break;
+    case CaseKind::Special:
+      for (float& v : c.A) {
+        const int p = pick(rng);
+        if (p == 0) v = qnan;
+        else if (p == 1) v = inf;
+        else if (p == 2) v = -inf;
+        else if (p < 12) v = 0.0f;
+        else if (p < 15) v = -0.0f;
+      }
+      for (float& v : c.B) {
+        const int p = pick(rng);
+        if (p == 0) v = -qnan;
+        else if (p == 1) v = inf;
+        else if (p < 8) v = -0.0f;
+      }
+      break;
+    case CaseKind::Underflow:
+      // Large pivots over tiny entries: multipliers and products underflow
+      // to subnormals and to zeros of either sign.
+      for (std::size_t j = 0; j < N; ++j) {
+        for (std::size_t i = 0; i < N; ++i) {
+          float& v = c.A[j * N + i];
+          const int p = pick(rng);
+          if (i == j) v = 1.0e30f * (1.0f + std::fabs(u(rng)));
+          else if (p < 40) v = 1.0e-30f * u(rng);
+          else if (p < 60) v = 1.0e-40f * u(rng);
+          else if (p < 70) v = -0.0f;
+        }
+      }
+      for (float& v : c.B)
+        if (pick(rng) < 30) v = 1.0e-38f * u(rng);
+      break;
+    case CaseKind::SingularAt:
+    case CaseKind::SmallPivots: {
+      // Rows s.. are zero in columns 0..s, so steps before s skip them and
+      // step s finds no pivot (or only tiny ones); the rows are shuffled.
+      const std::size_t s = step >= 0 ? std::min(static_cast<std::size_t>(step), N - 1)
+                            : static_cast<std::size_t>(rng() % N);
+      for (std::size_t j = 0; j <= s; ++j)
+        for (std::size_t i = s; i < N; ++i)
+          c.A[j * N + i] = kind == CaseKind::SingularAt ? ((i + j) % 3 == 0 ? -0.0f : 0.0f)
+                                                        : 1.0e-9f * u(rng);
+      std::vector<std::size_t> perm(N);
+      std::iota(perm.begin(), perm.end(), std::size_t{0});
+      std::shuffle(perm.begin(), perm.end(), rng);
+      std::vector<float> A2(c.A.size()), B2(c.B.size());
+      for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t j = 0; j < N; ++j) A2[j * N + perm[i]] = c.A[j * N + i];
+        for (std::size_t j = 0; j < NB; ++j) B2[j * N + perm[i]] = c.B[j * N + i];
+      }
+      c.A.swap(A2);
+      c.B.swap(B2);
+      c.label += " s=" + std::to_string(s);
+      break;
+    }
+  }
+  return c;
+}
+
+// Bit for bit, except that a NaN may stand for any NaN: which operand's NaN
+// a product of two NaNs keeps depends on the order the compiler gives the
+// factors, in the plain kernels as much as in the fast ones. A NaN's sign
+// and payload never change a comparison, a non-NaN result or the report.
+inline bool sameBit(float x, float y) {
+  if (std::isnan(x) && std::isnan(y)) return true;
+  return std::memcmp(&x, &y, sizeof(float)) == 0;
+}
+
+inline bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t p = 0; p < a.size(); ++p)
+    if (!sameBit(a[p], b[p])) return false;
+  return true;
+}
+
+// First differing element, for the failure message.
+inline std::string firstDifference(const std::vector<float>& ref, const std::vector<float>& got,
+                                   std::size_t n) {
+  for (std::size_t p = 0; p < ref.size() && p < got.size(); ++p) {
+    if (!sameBit(ref[p], got[p]))
+      return "(" + std::to_string(p % (n ? n : 1) + 1) + "," + std::to_string(p / (n ? n : 1) + 1) +
+             ") " + std::to_string(ref[p]) + " vs " + std::to_string(got[p]);
+  }
+  return "sizes differ";
+}
+
+// Every instruction-set path this CPU runs, each on 1 and 2 threads.
+struct KernelPath {
+  kernels::Isa isa;
+  int threads;
+};
+
+inline std::vector<KernelPath> kernelPaths() {
+  std::vector<KernelPath> paths;
+  for (kernels::Isa isa : {kernels::Isa::Scalar, kernels::Isa::Avx2, kernels::Isa::Avx512}) {
+    if (isa > kernels::detectedIsa()) continue;
+    paths.push_back({isa, 1});
+    paths.push_back({isa, 2});
+  }
+  return paths;
+}
+
+// Restores the kernel choice of the process at the end of a test.
+class KernelPathScope {
+ public:
+  KernelPathScope() : isa_(kernels::activeIsa()), threads_(kernels::threadCount()) {}
+  ~KernelPathScope() {
+    kernels::setActiveIsa(isa_);
+    kernels::setThreadCount(threads_);
+  }
+  void use(const KernelPath& p) {
+    kernels::setActiveIsa(p.isa);
+    kernels::setThreadCount(p.threads);
+  }
+
+ private:
+  kernels::Isa isa_;
+  int threads_;
+};
+
+}  // namespace parvela::testing
