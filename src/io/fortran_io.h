@@ -76,6 +76,12 @@ std::string formatRecord(std::string_view format, std::initializer_list<FItem> i
 // take no decimal point or exponent; reals may take E or D exponents and are
 // rounded correctly to single precision. LF and CR LF line ends, a missing
 // final line end and a UTF-8 byte-order mark at the start are accepted.
+// Where a reader reports its progress next, and how often.
+struct ProgressMarks {
+  std::size_t step = 0;  // 0: no reports
+  std::size_t next = 0;
+};
+
 class ListReader {
  public:
   enum class Status {
@@ -90,6 +96,10 @@ class ListReader {
   // Error stay stored; items not reached keep their values.
   Status readIntegers(std::span<std::int32_t> v);
   Status readReals(std::span<float> v);
+  // From now on the reads report checkpoint(Stage::Reading, offset, size
+  // of the text) each time they pass another `every` bytes (0: never); a
+  // monitor that asks to stop makes the read throw WorkCancelled.
+  void reportProgress(std::size_t every);
   // Reads one whole line as text (line end removed), cut to maxLength.
   Status readLine(std::string& line, std::size_t maxLength);
 
@@ -105,6 +115,7 @@ class ListReader {
   std::string_view text_;
   std::size_t pos_ = 0;
   bool sawCrLf_ = false;
+  ProgressMarks marks_;
 };
 
 // Reads the first value of a short text (an internal read), as a parameter
