@@ -17,6 +17,8 @@ namespace {
 
 using Status = ListReader::Status;
 
+bool gFastPaths = true;
+
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // A blank inside a line. A CR is one too: before an LF it belongs to the
@@ -223,7 +225,7 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
       // Plain numbers between blanks go straight in; anything else (a line
       // end, a comma, a slash, a repeat count, an unusual number) is left
       // to the general steps below.
-      if (repeatLeft == 0) {
+      if (repeatLeft == 0 && gFastPaths) {
         const char* const base = t.data();
         const char* const e = base + t.size();
         const char* p = base + i;
@@ -311,6 +313,9 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
 }
 
 }  // namespace
+
+void setFastPaths(bool on) { gFastPaths = on; }
+bool fastPaths() { return gFastPaths; }
 
 ListReader::ListReader(std::string_view text, std::size_t start) : text_(text), pos_(start) {}
 

@@ -50,6 +50,10 @@ class TextUnit {
   void clear();
 
  private:
+  // Makes room for about `extra` more characters; a large text grows in
+  // big steps and asks for large pages.
+  void reserveFor(std::size_t extra);
+
   std::string buffer_;
   bool lineOpen_ = false;      // last write ended with '\'
   std::size_t lineStart_ = 0;  // offset of the current (open) line in buffer_
@@ -117,6 +121,12 @@ class ListReader {
   bool sawCrLf_ = false;
   ProgressMarks marks_;
 };
+
+// The engine's fast paths (plain reals read without building text, few
+// digits rounded in integer arithmetic) give the same results as its
+// general routines; switching them off lets tests compare the two.
+void setFastPaths(bool on);
+bool fastPaths();
 
 // Reads the first value of a short text (an internal read), as a parameter
 // box is read: true and the value when the text holds a value of the type,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/platform.h"
+#include "core/progress.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "io/fortran_io.h"
@@ -18,6 +19,8 @@ namespace parvela {
 namespace {
 
 using Status = ListReader::Status;
+
+constexpr std::size_t kProgressStep = 64 * 1024;  // bytes between checkpoints
 
 void readError() { platform().messageBox("Eroare de citire in fisierul de date", "Error", IconKind::Error); }
 
@@ -126,6 +129,7 @@ void READINPUTFILE() {
   }
 
   ListReader in(file.contents());
+  in.reportProgress(kProgressStep);
 
   // The title: one whole line, not used further.
   std::string title;
@@ -202,6 +206,8 @@ void READINPUTFILE() {
     for (std::int64_t i = 0; i < n; ++i) s.B[static_cast<std::size_t>(i * n + i)] = 1.0f;
   }
 
+  checkpoint(Stage::Reading, static_cast<std::int64_t>(in.position()),
+             static_cast<std::int64_t>(file.contents().size()));
   s.dataRead = true;
   file.markDataEnd(in.position());
 }
