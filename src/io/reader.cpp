@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 #include <span>
 #include <string>
 #include <utility>
@@ -114,9 +115,12 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
 
 }  // namespace
 
-void READINPUTFILE() {
+namespace {
+
+void readInputFile() {
   ProblemState& s = problem();
   s.dataRead = false;
+  s.avFromRead = false;
 
   DataFile& file = InputDataFile();
   if (!file.selected()) {
@@ -124,8 +128,16 @@ void READINPUTFILE() {
     return;
   }
   if (!file.load()) {
-    platform().messageBox("Fisierul de date nu poate fi citit.", "Error", IconKind::Error);
-    return;
+    switch (file.loadError()) {
+      case DataFile::LoadError::NoMemory:
+        return memoryError("fisierul de date nu incape in memorie.");
+      case DataFile::LoadError::NotRegular:
+        platform().messageBox("Fisierul de date nu este un fisier obisnuit.", "Error", IconKind::Error);
+        return;
+      default:
+        platform().messageBox("Fisierul de date nu poate fi citit.", "Error", IconKind::Error);
+        return;
+    }
   }
 
   ListReader in(file.contents());
@@ -200,6 +212,16 @@ void READINPUTFILE() {
       if (st == Status::End) atEnd = true;
     }
   } else {
+    // The right-hand sides of a system may follow the matrix. They are not
+    // used, but when all nb of them read as numbers the data end after them,
+    // so that the report does not take their place.
+    if (!atEnd && s.nb >= 1) {
+      ListReader probe = in;
+      std::vector<float> rhs(static_cast<std::size_t>(n));
+      bool all = true;
+      for (std::int64_t ib = 0; ib < s.nb && all; ++ib) all = probe.readReals(rhs) == Status::Ok;
+      if (all) in = probe;
+    }
     s.nb = s.n;
     if (!allocateZeroed(s.B, n * n))
       return memoryError("matricea unitate de ordin n = " + num(n) + " nu poate fi alocata.");
@@ -208,8 +230,25 @@ void READINPUTFILE() {
 
   checkpoint(Stage::Reading, static_cast<std::int64_t>(in.position()),
              static_cast<std::int64_t>(file.contents().size()));
+  // What this read produced, for the runs that follow.
+  s.readForSystem = s.problemKind == ProblemKind::System;
+  s.avFromRead = s.avAllocated && s.methodIndex == 3 &&
+                 (s.inputSource == InputSource::Generated || s.matrixKind == MatrixKind::Symmetric);
   s.dataRead = true;
   file.markDataEnd(in.position());
+}
+
+}  // namespace
+
+void READINPUTFILE() {
+  try {
+    readInputFile();
+  } catch (const std::bad_alloc&) {
+    ProblemState& s = problem();
+    s.dataRead = false;
+    s.avFromRead = false;
+    memoryError("datele nu pot fi citite.");
+  }
 }
 
 }  // namespace parvela
