@@ -15,6 +15,8 @@
 #include <system_error>
 #include <vector>
 
+#include "core/large_pages.h"
+
 namespace parvela {
 
 // ---------------------------------------------------------------------------
@@ -334,6 +336,8 @@ bool DataFile::load() {
   }
   try {
     // One piece, sized to the file: the text is held once, never regrown.
+    contents_.reserve(static_cast<std::size_t>(st.st_size));
+    preferLargePages(contents_.data(), contents_.capacity());
     contents_.resize(static_cast<std::size_t>(st.st_size));
     const ssize_t got = readAt(f.get(), contents_.data(), contents_.size(), 0);
     if (got < 0) throw std::system_error(errno, std::generic_category());
