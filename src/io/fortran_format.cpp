@@ -305,6 +305,17 @@ constexpr std::uint64_t kPow10[20] = {1ull,
 // exactly in 128-bit integers: a * 10^k for a = m * 2^q. False when the
 // numbers do not fit or the result passes 2^64.
 bool scaledRound(std::uint64_t m, int bitsM, int s, int k, std::uint64_t& out) {
+  if (k >= 0 && k <= kMaxPow5 && bitsM + kPow5.bits[k] <= 64 && s < 0 && s > -64) {
+    // The common case (a float's digits to a few places) in 64 bits.
+    const std::uint64_t p = m * static_cast<std::uint64_t>(kPow5.value[k]);
+    const int sh = -s;
+    std::uint64_t n = p >> sh;
+    const std::uint64_t rem = p & ((std::uint64_t{1} << sh) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (sh - 1);
+    if (rem > half || (rem == half && (n & 1))) ++n;
+    out = n;
+    return true;
+  }
   u128 n;
   if (k >= 0) {
     if (k > kMaxPow5 || bitsM + kPow5.bits[k] > 127) return false;
