@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <type_traits>
@@ -313,6 +314,34 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
 }
 
 }  // namespace
+
+void ListReader::skipTo(std::size_t pos) {
+  pos_ = std::min(pos, text_.size());
+  if (pos_ > 0 && text_[pos_ - 1] == '\n') sawCrLf_ = pos_ > 1 && text_[pos_ - 2] == '\r';
+}
+
+std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count, std::size_t rows,
+                          const std::atomic<bool>* stop) {
+  constexpr std::size_t kNo = std::string_view::npos;
+  if (!gFastPaths || pos > text.size()) return kNo;
+  const char* const base = text.data();
+  const char* const e = base + text.size();
+  const char* p = base + pos;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (stop && stop->load(std::memory_order_relaxed)) return kNo;
+    float* row = out + r * count;
+    for (std::size_t k = 0; k < count; ++k) {
+      while (p < e && (*p == ' ' || *p == '\t')) ++p;
+      if (p >= e || !startsNumber(*p)) return kNo;
+      p = fastReal(p, e, row[k]);
+      if (!p) return kNo;
+    }
+    const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(e - p));
+    if (!nl) return kNo;
+    p = static_cast<const char*>(nl) + 1;
+  }
+  return static_cast<std::size_t>(p - base);
+}
 
 void setFastPaths(bool on) { gFastPaths = on; }
 bool fastPaths() { return gFastPaths; }

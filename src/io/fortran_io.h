@@ -8,6 +8,7 @@
 // format and filled from a list with fillWidths().
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -107,10 +108,15 @@ class ListReader {
   // Reads one whole line as text (line end removed), cut to maxLength.
   Status readLine(std::string& line, std::size_t maxLength);
 
+  // Continues at `pos`, the start of a line, as if the reads had consumed
+  // the text up to there (the line end before it counts for sawCrLf).
+  void skipTo(std::size_t pos);
+
   // Offset of the next unread line: after a completed read, the start of
   // the line after its last line; after End, the end of the text; after
   // Error, the start of the line after the one holding the bad value.
   std::size_t position() const { return pos_; }
+  std::string_view text() const { return text_; }
   // True when the text up to position() ended its lines with CR LF (the
   // last line end consumed decides).
   bool sawCrLf() const { return sawCrLf_; }
@@ -121,6 +127,17 @@ class ListReader {
   bool sawCrLf_ = false;
   ProgressMarks marks_;
 };
+
+// Reads `rows` reads of `count` reals from the line at `pos` on, when each
+// read is one line starting with `count` plain reals between blanks or
+// tabs (the rest of the line skipped, as a read skips it): then the values
+// are exactly those of ListReader::readReals, row r at out + r * count,
+// and the result is the offset after the last line. Otherwise (another
+// layout, another kind of number, the text ending, the fast paths off, or
+// `stop` set) the result is std::string_view::npos and the values stored
+// mean nothing. Safe to run beside other reads of the same text.
+std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count,
+                          std::size_t rows, const std::atomic<bool>* stop = nullptr);
 
 // The engine's fast paths (plain reals read without building text, few
 // digits rounded in integer arithmetic) give the same results as its
