@@ -61,7 +61,7 @@ Timing compare(int reps, const std::function<void()>& setup, const std::function
 void row(const std::string& kernel, int n, const std::string& peer, Timing t) {
   char ratio[32] = "-";
   if (t.peer > 0 && t.ours > 0) std::snprintf(ratio, sizeof ratio, "%.2f", t.ours / t.peer);
-  std::printf("%-36s %6d %12.6f  %-28s %12.6f %8s\n", kernel.c_str(), n, t.ours, peer.empty() ? "-" : peer.c_str(),
+  std::printf("%-40s %6d %12.6f  %-28s %12.6f %8s\n", kernel.c_str(), n, t.ours, peer.empty() ? "-" : peer.c_str(),
               t.peer, ratio);
   std::fflush(stdout);
 }
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
               coretype ? (std::string(coretype) + ")").c_str() : "");
   std::printf("Parvela path: %s, %d thread\n", kernels::isaName(kernels::activeIsa()), kernels::threadCount());
   std::printf("medians of %d alternating repetitions, seconds\n\n", reps);
-  std::printf("%-36s %6s %12s  %-28s %12s %8s\n", "kernel", "n", "ours", "peer", "peer", "ratio");
+  std::printf("%-40s %6s %12s  %-28s %12s %8s\n", "kernel", "n", "ours", "peer", "peer", "ratio");
   for (const auto& [name, g] : all) {
     if (!only.empty() && name != only) continue;
     for (int n : sizes) g(n, reps);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench.h"
+#include "core/kernel_runtime.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "io/fortran_io.h"
@@ -80,8 +81,7 @@ void runIo(int n, int reps) {
 
   std::vector<float> tokens;
   tokens.reserve(static_cast<std::size_t>(n) * static_cast<std::size_t>(n + 1));
-  const char* label = n == 2000 ? "Citeste (30 MB file)" : "Citeste";
-  bench::row(label + std::string(", ") + std::to_string(text.size() / 1000000.0).substr(0, 4) + " MB", n,
+  bench::row("Citeste, " + std::to_string(text.size() / 1000000.0).substr(0, 4) + " MB file", n,
              "from_chars token loop",
              bench::compare(
                  reps, [&] { df.select(file.string()); },
@@ -91,6 +91,18 @@ void runIo(int n, int reps) {
                  },
                  [&] { parseTokens(text, tokens); }));
 
+  // The program reads with two threads where the machine has them.
+  kernels::setThreadCount(2);
+  bench::row("Citeste, 2 threads", n, "from_chars token loop",
+             bench::compare(
+                 reps, [&] { df.select(file.string()); },
+                 [&] {
+                   READINPUTFILE();
+                   if (!s.dataRead || s.n != n) throw std::runtime_error("the bench data file was not read");
+                 },
+                 [&] { parseTokens(text, tokens); }));
+  kernels::setThreadCount(1);
+
   // The matrix just read, written as the report prints it: one free-format
   // statement per row.
   const std::vector<float> A = s.A;
@@ -98,7 +110,7 @@ void runIo(int n, int reps) {
   std::vector<char> sink;
   const double values = static_cast<double>(n) * n;
   bench::row("write " + std::to_string(static_cast<long>(values / 1e6 * 100) / 100.0).substr(0, 4) +
-                 "M values, free format (1P,G15.7)",
+                 "M values, 1P,G15.7 (rows)",
              n, "snprintf %15.6E",
              bench::compare(
                  reps, [&] { out.clear(); },
@@ -111,7 +123,7 @@ void runIo(int n, int reps) {
   out.clear();
   // The same values through a formatted write, five to a record.
   std::vector<FItem> items(A.begin(), A.end());
-  bench::row("write formatted (5(1pG15.7))", n, "",
+  bench::row("write, format (5(1pG15.7))", n, "",
              bench::compare(
                  reps, [&] { out.clear(); }, [&] { out.write("(5(1pG15.7))", items); }, nullptr));
   out.clear();
