@@ -616,6 +616,25 @@ void listInteger(std::string& out, std::int32_t value) { editI(out, value, 12, -
 
 void listFloat(std::string& out, float value) {
   if (value == 0.0f) return editE(out, value, 15, 7, -1, 1);
+  // The fixed form of 1P,G15.7 laid out directly: as editG writes it, the
+  // body right-aligned in 11 characters, then 4 blanks.
+  Decimal dec;
+  if (std::isfinite(value) && fastPaths() && roundSignificantFast(std::fabs(static_cast<double>(value)), 7, dec) &&
+      dec.exp10 >= 0 && dec.exp10 <= 7) {
+    const int s = dec.exp10;
+    const bool neg = std::signbit(value);
+    char f[15];
+    std::memset(f, ' ', sizeof f);
+    char* p = f + (s == 0 ? 2 : 3) - (neg ? 1 : 0);
+    if (neg) *p++ = '-';
+    if (s == 0) *p++ = '0';
+    std::memcpy(p, dec.digits, static_cast<std::size_t>(s));
+    p += s;
+    *p++ = '.';
+    std::memcpy(p, dec.digits + s, static_cast<std::size_t>(7 - s));
+    out.append(f, sizeof f);
+    return;
+  }
   editG(out, value, 15, 7, -1, 1);
 }
 
