@@ -193,7 +193,10 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
   // Without a progress report the mark is never reached.
   std::size_t mark = marks ? marks->next : std::numeric_limits<std::size_t>::max();
   const auto passMark = [&] {
-    checkpoint(Stage::Reading, static_cast<std::int64_t>(i), static_cast<std::int64_t>(t.size()));
+    const std::size_t done =
+        std::max(marks->reported, std::min(marks->origin + (i - marks->origin) * marks->factor, t.size()));
+    marks->reported = done;
+    checkpoint(Stage::Reading, static_cast<std::int64_t>(done), static_cast<std::int64_t>(t.size()));
     mark = i + marks->step;
     marks->next = mark;
   };
@@ -359,6 +362,11 @@ ListReader::Status ListReader::readReals(std::span<float> v) {
 void ListReader::reportProgress(std::size_t every) {
   marks_.step = every;
   marks_.next = pos_ + every;
+}
+
+void ListReader::scaleProgress(std::size_t factor) {
+  marks_.origin = pos_;
+  marks_.factor = factor < 1 ? 1 : factor;
 }
 
 ListReader::Status ListReader::readLine(std::string& line, std::size_t maxLength) {

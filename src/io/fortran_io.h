@@ -85,6 +85,11 @@ std::string formatRecord(std::string_view format, std::initializer_list<FItem> i
 struct ProgressMarks {
   std::size_t step = 0;  // 0: no reports
   std::size_t next = 0;
+  // While another thread reads on ahead, the offsets reported count the
+  // bytes from `origin` `factor` times (at most the whole text).
+  std::size_t origin = 0;
+  std::size_t factor = 1;
+  std::size_t reported = 0;  // never reported backwards
 };
 
 class ListReader {
@@ -105,6 +110,9 @@ class ListReader {
   // of the text) each time they pass another `every` bytes (0: never); a
   // monitor that asks to stop makes the read throw WorkCancelled.
   void reportProgress(std::size_t every);
+  // Counts the bytes read from here on `factor` times in the reports (1:
+  // as they are), for a read that shares its text with another thread.
+  void scaleProgress(std::size_t factor);
   // Reads one whole line as text (line end removed), cut to maxLength.
   Status readLine(std::string& line, std::size_t maxLength);
 

@@ -235,7 +235,9 @@ TEST(FortranFastPaths, LongReadsReportProgressAndCanBeStopped) {
     EXPECT_EQ(m.seen[k].total, static_cast<std::int64_t>(text.size()));
     // About one every step, never two within half of one.
     EXPECT_GE(m.seen[k].done, static_cast<std::int64_t>((k + 1) * kStep));
-    if (k > 0) EXPECT_GE(m.seen[k].done - m.seen[k - 1].done, static_cast<std::int64_t>(kStep));
+    if (k > 0) {
+      EXPECT_GE(m.seen[k].done - m.seen[k - 1].done, static_cast<std::int64_t>(kStep));
+    }
     EXPECT_LT(m.seen[k].done, static_cast<std::int64_t>((k + 1) * kStep + 64));
   }
 

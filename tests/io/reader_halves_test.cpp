@@ -151,7 +151,7 @@ struct StopAt : WorkMonitor {
   bool ordered = true;
   void progress(const Progress& p) override {
     ++seen;
-    ordered = ordered && p.stage == Stage::Reading && p.done > last && p.done <= p.total;
+    ordered = ordered && p.stage == Stage::Reading && p.done >= last && p.done <= p.total;
     last = p.done;
   }
   bool cancelRequested() override { return stopAt != 0 && seen >= stopAt; }
@@ -178,7 +178,7 @@ TEST(ReaderHalves, ProgressAndStopWhileTwoThreadsRead) {
     }
     EXPECT_TRUE(problem().dataRead);
     EXPECT_TRUE(all.ordered) << threads;
-    EXPECT_GE(all.seen, 3) << threads;
+    EXPECT_GE(all.seen, 6) << threads;  // about every 64 KiB of some 700 KB
     EXPECT_EQ(all.last, static_cast<std::int64_t>(text.size())) << threads;  // the last one: all of it
 
     StopAt stop;
