@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "condition/condition_number.h"
 #include "core/platform.h"
@@ -26,23 +27,43 @@ void refuse(const char* text, const char* caption, IconKind icon = IconKind::Err
   platform().messageBox(text, caption, icon);
 }
 
+// The refusal of a run on data the last read did not produce for the
+// current choices.
+constexpr const char* kReadAgain =
+    "Datele citite nu corespund alegerilor facute.\nCititi din nou datele cu \"Citeste\".";
+
+// True when the arrays hold what the chosen driver works on: the data the
+// last read produced for these choices, in arrays of the sizes the driver
+// needs. Every driver writes a result after the header when this holds.
+bool dataFitChoices(const ProblemState& s, std::string_view method) {
+  if (s.n < 1 || s.nb < 0) return false;
+  const std::size_t n = static_cast<std::size_t>(s.n);
+  const std::size_t nb = static_cast<std::size_t>(s.nb);
+  // The right-hand sides of a system, or the identity: the read decided.
+  if (s.readForSystem != (s.problemKind == ProblemKind::System)) return false;
+  if (s.problemKind != ProblemKind::System && nb != n) return false;
+  if (s.A.size() < n * n || s.B.size() < n * nb) return false;
+  if (s.problemKind == ProblemKind::ConditionNumber) return true;
+  if (s.problemKind == ProblemKind::System && nb < 1) return false;
+  if (method == "Cholesky") {
+    // The packed array must hold this matrix, put there by the last read.
+    if (!s.avFromRead) return false;
+    if (s.avAllocated && s.AV.size() < n * (n + 1) / 2) return false;
+  }
+  return true;
+}
+
 // The checks a run must pass before anything is written. False after the
 // message box that says why it cannot run.
 bool runAllowed() {
   const ProblemState& s = problem();
+  std::string_view name;
   if (s.problemKind != ProblemKind::ConditionNumber) {
     if (s.methodIndex < 1 || s.methodIndex > 5) {
       refuse("Alegeti o metoda de rezolvare din lista \"Metoda\".", kCaptionEroare);
       return false;
     }
-    const std::string_view name = methodName(s.methodIndex);
-    if (name == "Cholesky" && !s.avAllocated) {
-      // The previous Cholesky run consumed the packed matrix.
-      refuse("Matricea a fost folosita de rularea anterioara (Cholesky).\n"
-             "Cititi din nou datele cu \"Citeste\".",
-             "Info", IconKind::Information);
-      return false;
-    }
+    name = methodName(s.methodIndex);
     // Zero tests only (a NaN passes); an Nlim below 1 would run no sweep.
     if (name == "Gauss-Seidel" && (s.eps == 0.0f || s.nlim < 1)) {
       refuse("Introdu EPS si/sau NLIM", kCaptionEroare);
@@ -55,7 +76,7 @@ bool runAllowed() {
   }
   switch (InputDataFile().checkUnchanged()) {
     case DataFile::WriteResult::Ok:
-      return true;
+      break;
     case DataFile::WriteResult::NoData:
       refuse("Cititi datele cu \"Citeste\" inainte de rezolvare.", kCaptionError);
       return false;
@@ -63,10 +84,22 @@ bool runAllowed() {
       refuse(kChangedSinceRead, kCaptionError);
       return false;
     case DataFile::WriteResult::IoError:
+    case DataFile::WriteResult::NoMemory:
       refuse("Fisierul de date nu poate fi citit.", kCaptionError);
       return false;
   }
-  return false;
+  if (!dataFitChoices(s, name)) {
+    refuse(kReadAgain, "Info", IconKind::Information);
+    return false;
+  }
+  if (name == "Cholesky" && !s.avAllocated) {
+    // The previous Cholesky run consumed the packed matrix.
+    refuse("Matricea a fost folosita de rularea anterioara (Cholesky).\n"
+           "Cititi din nou datele cu \"Citeste\".",
+           "Info", IconKind::Information);
+    return false;
+  }
+  return true;
 }
 
 void runDriver() {
@@ -143,6 +176,11 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
     case DataFile::WriteResult::NoData:
     case DataFile::WriteResult::IoError:
       refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
+      break;
+    case DataFile::WriteResult::NoMemory:
+      refuse("Memorie insuficienta pentru scrierea raportului.\n"
+             "Raportul nu a putut fi scris in fisierul de date.",
+             kCaptionError);
       break;
   }
 }

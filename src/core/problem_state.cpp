@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "core/large_pages.h"
+
 namespace parvela {
 
 std::string fixedText(std::string_view text, std::size_t len) {
@@ -65,7 +67,11 @@ bool allocateZeroed(std::vector<float>& v, std::int64_t count) {
   std::vector<float>().swap(v);  // release the old array first
   if (count < 0 || count > kMaxElements) return false;
   try {
-    std::vector<float>(static_cast<std::size_t>(count), 0.0f).swap(v);
+    std::vector<float> fresh;
+    fresh.reserve(static_cast<std::size_t>(count));
+    preferLargePages(fresh.data(), fresh.capacity() * sizeof(float));
+    fresh.resize(static_cast<std::size_t>(count), 0.0f);
+    fresh.swap(v);
   } catch (const std::bad_alloc&) {
     v.clear();
     v.shrink_to_fit();

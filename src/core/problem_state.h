@@ -32,6 +32,11 @@ struct ProblemState {
   std::vector<float> B;   // n x nb, column-major
   std::vector<float> C;   // nc generator constants
   bool avAllocated = false;  // AV exists (a Cholesky run releases it)
+  // What the last successful read produced: the right-hand sides of a
+  // system (true) or the identity (inverse, condition number); and whether
+  // it put its matrix into AV (Cholesky chosen at the read).
+  bool readForSystem = false;
+  bool avFromRead = false;
 
   // Choices of the main window.
   ProblemKind problemKind = ProblemKind::System;

@@ -15,6 +15,11 @@
 namespace parvela {
 
 std::int32_t IMAXV(std::int32_t n, const float* V) {
+  // A residual that is not a number outranks every other: the first one is
+  // reported, never hidden behind the largest of the rest.
+  for (std::int32_t i = 0; i < n; ++i) {
+    if (std::isnan(V[i])) return i + 1;
+  }
   float m = -std::numeric_limits<float>::infinity();
   for (std::int32_t i = 0; i < n; ++i) {
     if (m < std::fabs(V[i])) m = std::fabs(V[i]);

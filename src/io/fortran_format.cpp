@@ -1,10 +1,14 @@
 // Format-string parser and the numeric edit routines of the output engine.
 #include "io/fortran_format.h"
 
+#include "io/fortran_io.h"
+
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
@@ -254,7 +258,147 @@ struct Decimal {
   int exp10;
 };
 
+using u128 = unsigned __int128;
+
+constexpr int bitLength(u128 v) {
+  const auto hi = static_cast<std::uint64_t>(v >> 64);
+  return hi ? 128 - std::countl_zero(hi) : 64 - std::countl_zero(static_cast<std::uint64_t>(v));
+}
+
+constexpr int kMaxPow5 = 55;  // 5^55 < 2^128
+struct Pow5Table {
+  u128 value[kMaxPow5 + 1];
+  int bits[kMaxPow5 + 1];
+};
+constexpr Pow5Table kPow5 = [] {
+  Pow5Table t{};
+  u128 v = 1;
+  for (int k = 0; k <= kMaxPow5; ++k, v *= 5) {
+    t.value[k] = v;
+    t.bits[k] = bitLength(v);
+  }
+  return t;
+}();
+
+constexpr std::uint64_t kPow10[20] = {1ull,
+                                      10ull,
+                                      100ull,
+                                      1000ull,
+                                      10000ull,
+                                      100000ull,
+                                      1000000ull,
+                                      10000000ull,
+                                      100000000ull,
+                                      1000000000ull,
+                                      10000000000ull,
+                                      100000000000ull,
+                                      1000000000000ull,
+                                      10000000000000ull,
+                                      100000000000000ull,
+                                      1000000000000000ull,
+                                      10000000000000000ull,
+                                      100000000000000000ull,
+                                      1000000000000000000ull,
+                                      10000000000000000000ull};
+
+// m * 2^s, with s = q + k, times 5^k, rounded to an integer (ties to even),
+// exactly in 128-bit integers: a * 10^k for a = m * 2^q. False when the
+// numbers do not fit or the result passes 2^64.
+bool scaledRound(std::uint64_t m, int bitsM, int s, int k, std::uint64_t& out) {
+  if (k >= 0 && k <= kMaxPow5 && bitsM + kPow5.bits[k] <= 64 && s < 0 && s > -64) {
+    // The common case (a float's digits to a few places) in 64 bits.
+    const std::uint64_t p = m * static_cast<std::uint64_t>(kPow5.value[k]);
+    const int sh = -s;
+    std::uint64_t n = p >> sh;
+    const std::uint64_t rem = p & ((std::uint64_t{1} << sh) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (sh - 1);
+    if (rem > half || (rem == half && (n & 1))) ++n;
+    out = n;
+    return true;
+  }
+  u128 n;
+  if (k >= 0) {
+    if (k > kMaxPow5 || bitsM + kPow5.bits[k] > 127) return false;
+    const u128 p = static_cast<u128>(m) * kPow5.value[k];
+    if (s >= 0) {
+      if (bitLength(p) + s > 64) return false;
+      n = p << s;
+    } else {
+      const int sh = -s;
+      if (sh > 127) return false;
+      n = p >> sh;
+      const u128 rem = p & ((static_cast<u128>(1) << sh) - 1);
+      const u128 half = static_cast<u128>(1) << (sh - 1);
+      if (rem > half || (rem == half && (n & 1))) ++n;
+    }
+  } else {
+    const int j = -k;
+    if (j > kMaxPow5) return false;
+    u128 num, den = kPow5.value[j];
+    if (s >= 0) {
+      if (bitsM + s > 127) return false;
+      num = static_cast<u128>(m) << s;
+    } else {
+      if (kPow5.bits[j] - s > 126) return false;
+      num = m;
+      den <<= -s;
+    }
+    n = num / den;
+    const u128 rem2 = (num - n * den) << 1;
+    if (rem2 > den || (rem2 == den && (n & 1))) ++n;
+  }
+  if (n >> 64) return false;
+  out = static_cast<std::uint64_t>(n);
+  return true;
+}
+
+constexpr char kDigitPairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The same rounding without a decimal expansion, for up to 17 digits of a
+// value whose scaled form fits 128 bits (all but the most extreme
+// magnitudes). False leaves the work to the general routine.
+bool roundSignificantFast(double a, int nd, Decimal& r) {
+  if (nd < 1 || nd > 17) return false;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+  const int biased = static_cast<int>(bits >> 52);
+  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+  int q = -1074;
+  if (biased != 0) {
+    m |= std::uint64_t{1} << 52;
+    q = biased - 1075;
+  }
+  if (m == 0) return false;
+  const int tz = std::countr_zero(m);
+  m >>= tz;
+  q += tz;
+  const int bitsM = 64 - std::countl_zero(m);
+  // 2^(q+bitsM-1) <= a < 2^(q+bitsM): the decimal exponent is this
+  // estimate or next to it; the loop settles it on the rounded value.
+  int e10 = ((q + bitsM - 1) * 78913) >> 18;
+  std::uint64_t n = 0;
+  for (int tries = 0;; ++tries) {
+    if (tries == 3 || !scaledRound(m, bitsM, q + nd - 1 - e10, nd - 1 - e10, n)) return false;
+    if (n >= kPow10[nd]) {
+      ++e10;
+    } else if (n < kPow10[nd - 1]) {
+      --e10;
+    } else {
+      break;
+    }
+  }
+  int i = nd;
+  for (; i >= 2; i -= 2, n /= 100) std::memcpy(r.digits + i - 2, kDigitPairs + 2 * (n % 100), 2);
+  if (i == 1) r.digits[0] = static_cast<char>('0' + n);
+  r.count = nd;
+  r.exp10 = e10 + 1;
+  return true;
+}
+
 void roundSignificant(double a, int nd, Decimal& r) {
+  if (fastPaths() && roundSignificantFast(a, nd, r)) return;
   const int asked = std::min(nd, kMaxDigits);
   char buf[kMaxDigits + 32];
   const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, asked - 1);
@@ -472,6 +616,25 @@ void listInteger(std::string& out, std::int32_t value) { editI(out, value, 12, -
 
 void listFloat(std::string& out, float value) {
   if (value == 0.0f) return editE(out, value, 15, 7, -1, 1);
+  // The fixed form of 1P,G15.7 laid out directly: as editG writes it, the
+  // body right-aligned in 11 characters, then 4 blanks.
+  Decimal dec;
+  if (std::isfinite(value) && fastPaths() && roundSignificantFast(std::fabs(static_cast<double>(value)), 7, dec) &&
+      dec.exp10 >= 0 && dec.exp10 <= 7) {
+    const int s = dec.exp10;
+    const bool neg = std::signbit(value);
+    char f[15];
+    std::memset(f, ' ', sizeof f);
+    char* p = f + (s == 0 ? 2 : 3) - (neg ? 1 : 0);
+    if (neg) *p++ = '-';
+    if (s == 0) *p++ = '0';
+    std::memcpy(p, dec.digits, static_cast<std::size_t>(s));
+    p += s;
+    *p++ = '.';
+    std::memcpy(p, dec.digits + s, static_cast<std::size_t>(7 - s));
+    out.append(f, sizeof f);
+    return;
+  }
   editG(out, value, 15, 7, -1, 1);
 }
 

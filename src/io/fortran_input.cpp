@@ -1,9 +1,15 @@
 // Free-format (list-directed) input over a text held in memory.
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 
+#include "core/progress.h"
 #include "io/fortran_io.h"
 
 namespace parvela {
@@ -12,13 +18,26 @@ namespace {
 
 using Status = ListReader::Status;
 
+bool gFastPaths = true;
+
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // A blank inside a line. A CR is one too: before an LF it belongs to the
 // line end, which the line-end handling tells apart.
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool endsToken(char c) { return isBlank(c) || c == '\n' || c == ',' || c == '/'; }
+// Character classes, looked up rather than compared so that the hot loop
+// has no branch on which sign or digit a value starts with.
+enum : std::uint8_t { kEndsToken = 1, kStartsNumber = 2 };
+constexpr std::array<std::uint8_t, 256> kClass = [] {
+  std::array<std::uint8_t, 256> c{};
+  for (unsigned char x : {' ', '\t', '\r', '\n', ',', '/'}) c[x] = kEndsToken;
+  for (unsigned char x = '0'; x <= '9'; ++x) c[x] = kStartsNumber;
+  for (unsigned char x : {'+', '-', '.'}) c[x] = kStartsNumber;
+  return c;
+}();
+bool endsToken(char c) { return kClass[static_cast<unsigned char>(c)] & kEndsToken; }
+bool startsNumber(char c) { return kClass[static_cast<unsigned char>(c)] & kStartsNumber; }
 
 std::size_t skipBom(std::string_view t, std::size_t pos) {
   return (pos == 0 && t.starts_with(kBom)) ? kBom.size() : pos;
@@ -104,6 +123,63 @@ bool parseReal(std::string_view s, float& value) {
   return true;
 }
 
+// The common shape of a real in a data file, read without building any
+// text: [+|-] digits [. digits] [ (E|D)[+|-]digits | (+|-)digits ] with at
+// most 19 digits in all, a significand below 2^53 and a decimal exponent
+// within +-22, whose value lies well inside the normal single-precision
+// range. The significand and the power of ten are then both exact doubles,
+// so their product (or quotient) is the correctly rounded double of the
+// decimal; rounding that double to single precision gives the correctly
+// rounded float unless the double fell exactly on a halfway point between
+// two floats (a monotonic rounding keeps every value on its side of a
+// point the double can hold). Returns the end of the number when it has
+// that shape, is followed by a separator (or the end) and the result is
+// sure; nullptr when the general parse must decide (repeat counts, other
+// characters, long or extreme numbers).
+inline const char* fastReal(const char* p, const char* end, float& value) {
+  static constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const bool neg = *p == '-';
+  p += neg | (*p == '+');
+  std::uint64_t w = 0;
+  const char* const first = p;
+  while (p < end && isDigit(*p)) w = w * 10 + static_cast<unsigned>(*p++ - '0');
+  int digits = static_cast<int>(p - first);
+  int scale = 0;  // minus the digits after the point
+  if (p < end && *p == '.') {
+    const char* const frac = ++p;
+    while (p < end && isDigit(*p)) w = w * 10 + static_cast<unsigned>(*p++ - '0');
+    scale = -static_cast<int>(p - frac);
+    digits -= scale;
+  }
+  if (digits == 0 || digits > 19 || w >= std::uint64_t{1} << 53) return nullptr;
+  if (p < end && !endsToken(*p)) {
+    char c = *p++;
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      if (p < end && (*p == '+' || *p == '-')) c = *p++;
+    } else if (c != '+' && c != '-') {
+      return nullptr;
+    }
+    int x = 0, xd = 0;
+    for (; p < end && isDigit(*p) && xd < 4; ++p, ++xd) x = x * 10 + (*p - '0');
+    if (xd == 0 || (p < end && !endsToken(*p))) return nullptr;
+    scale += c == '-' ? -x : x;
+  }
+  if (w == 0) {
+    value = neg ? -0.0f : 0.0f;
+    return p;
+  }
+  if (scale < -22 || scale > 22) return nullptr;
+  const double d = scale >= 0 ? static_cast<double>(w) * kPow10[scale] : static_cast<double>(w) / kPow10[-scale];
+  if (!(d >= 0x1p-125 && d < 0x1p127)) return nullptr;
+  // The 29 bits a float does not keep: exactly half of its last place is a
+  // halfway point.
+  if ((std::bit_cast<std::uint64_t>(d) & 0x1FFFFFFFu) == 0x10000000u) return nullptr;
+  const float f = static_cast<float>(d);
+  value = neg ? -f : f;
+  return p;
+}
+
 bool parseValue(std::string_view s, std::int32_t& v) { return parseInteger(s, v); }
 bool parseValue(std::string_view s, float& v) { return parseReal(s, v); }
 
@@ -111,8 +187,19 @@ bool parseValue(std::string_view s, float& v) { return parseReal(s, v); }
 // On return pos is the start of the next unread line (the end of the text
 // after End); `stored` counts the values actually assigned.
 template <class T>
-Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> out, std::size_t* stored = nullptr) {
+Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> out, std::size_t* stored = nullptr,
+                ProgressMarks* marks = nullptr) {
   std::size_t i = skipBom(t, pos);
+  // Without a progress report the mark is never reached.
+  std::size_t mark = marks ? marks->next : std::numeric_limits<std::size_t>::max();
+  const auto passMark = [&] {
+    const std::size_t done =
+        std::max(marks->reported, std::min(marks->origin + (i - marks->origin) * marks->factor, t.size()));
+    marks->reported = done;
+    checkpoint(Stage::Reading, static_cast<std::int64_t>(done), static_cast<std::int64_t>(t.size()));
+    mark = i + marks->step;
+    marks->next = mark;
+  };
   std::size_t k = 0, assigned = 0;
   enum { Start, AfterComma, AfterValue } sep = Start;
   bool firstLine = true;
@@ -138,6 +225,39 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     return Status::End;
   }
   while (k < out.size()) {
+    if constexpr (std::is_same_v<T, float>) {
+      // Plain numbers between blanks go straight in; anything else (a line
+      // end, a comma, a slash, a repeat count, an unusual number) is left
+      // to the general steps below.
+      if (repeatLeft == 0 && gFastPaths) {
+        const char* const base = t.data();
+        const char* const e = base + t.size();
+        const char* p = base + i;
+        const char* markAt = base + std::min(mark, t.size());
+        std::size_t got = k;
+        while (got < out.size()) {
+          while (p < e && (*p == ' ' || *p == '\t')) ++p;
+          if (p >= e || !startsNumber(*p)) break;
+          const char* q = fastReal(p, e, out[got]);
+          if (!q) break;
+          ++got;
+          p = q;
+          if (p >= markAt && mark < t.size()) {
+            assigned += got - k;
+            k = got;
+            i = static_cast<std::size_t>(p - base);
+            sep = AfterValue;
+            passMark();
+            markAt = base + std::min(mark, t.size());
+          }
+        }
+        if (got > k) sep = AfterValue;
+        assigned += got - k;
+        k = got;
+        i = static_cast<std::size_t>(p - base);
+        if (k == out.size()) break;
+      }
+    }
     if (repeatLeft > 0) {
       if (!repeatNull) {
         out[k] = repeatValue;
@@ -191,17 +311,63 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     if (!parseValue(tok, value)) return finish(Status::Error);
     out[k++] = value;
     ++assigned;
+    if (i >= mark) passMark();
   }
   return finish(Status::Ok);
 }
 
 }  // namespace
 
+void ListReader::skipTo(std::size_t pos) {
+  pos_ = std::min(pos, text_.size());
+  if (pos_ > 0 && text_[pos_ - 1] == '\n') sawCrLf_ = pos_ > 1 && text_[pos_ - 2] == '\r';
+}
+
+std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count, std::size_t rows,
+                          const std::atomic<bool>* stop) {
+  constexpr std::size_t kNo = std::string_view::npos;
+  if (!gFastPaths || pos > text.size()) return kNo;
+  const char* const base = text.data();
+  const char* const e = base + text.size();
+  const char* p = base + pos;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (stop && stop->load(std::memory_order_relaxed)) return kNo;
+    float* row = out + r * count;
+    for (std::size_t k = 0; k < count; ++k) {
+      while (p < e && (*p == ' ' || *p == '\t')) ++p;
+      if (p >= e || !startsNumber(*p)) return kNo;
+      p = fastReal(p, e, row[k]);
+      if (!p) return kNo;
+    }
+    const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(e - p));
+    if (!nl) return kNo;
+    p = static_cast<const char*>(nl) + 1;
+  }
+  return static_cast<std::size_t>(p - base);
+}
+
+void setFastPaths(bool on) { gFastPaths = on; }
+bool fastPaths() { return gFastPaths; }
+
 ListReader::ListReader(std::string_view text, std::size_t start) : text_(text), pos_(start) {}
 
-ListReader::Status ListReader::readIntegers(std::span<std::int32_t> v) { return readList(text_, pos_, sawCrLf_, v); }
+ListReader::Status ListReader::readIntegers(std::span<std::int32_t> v) {
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr);
+}
 
-ListReader::Status ListReader::readReals(std::span<float> v) { return readList(text_, pos_, sawCrLf_, v); }
+ListReader::Status ListReader::readReals(std::span<float> v) {
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr);
+}
+
+void ListReader::reportProgress(std::size_t every) {
+  marks_.step = every;
+  marks_.next = pos_ + every;
+}
+
+void ListReader::scaleProgress(std::size_t factor) {
+  marks_.origin = pos_;
+  marks_.factor = factor < 1 ? 1 : factor;
+}
 
 ListReader::Status ListReader::readLine(std::string& line, std::size_t maxLength) {
   pos_ = skipBom(text_, pos_);

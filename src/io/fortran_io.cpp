@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/large_pages.h"
 #include "io/fortran_format.h"
 
 namespace parvela {
@@ -185,8 +186,26 @@ void TextUnit::write(std::string_view format, std::initializer_list<FItem> items
   write(format, std::span<const FItem>(items.begin(), items.size()));
 }
 
+void TextUnit::reserveFor(std::size_t extra) {
+  const std::size_t need = buffer_.size() + extra;
+  if (need <= buffer_.capacity()) return;
+  const std::size_t cap = std::max(need, buffer_.capacity() * 2);
+  constexpr std::size_t kLarge = std::size_t{8} << 20;
+  if (cap < kLarge) {
+    buffer_.reserve(cap);
+    return;
+  }
+  std::string grown;
+  grown.reserve(cap);
+  preferLargePages(grown.data(), grown.capacity());
+  grown.append(buffer_);
+  buffer_.swap(grown);
+}
+
 void TextUnit::write(std::string_view format, std::span<const FItem> items) {
   const fortran::Format& f = fortran::cachedFormat(format);
+  // A hint only: a write that needs more still gets it.
+  reserveFor(format.size() + 32 * items.size() + 64);
   if (!lineOpen_) lineStart_ = buffer_.size();
   FormattedWrite w(buffer_, lineStart_, items);
   lineOpen_ = w.run(f);
@@ -198,6 +217,7 @@ void TextUnit::print(std::initializer_list<FItem> items) {
 }
 
 void TextUnit::print(std::span<const FItem> items) {
+  reserveFor(26 * items.size() + 64);
   if (!lineOpen_) {
     lineStart_ = buffer_.size();
     if (!items.empty()) buffer_.push_back(' ');

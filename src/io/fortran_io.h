@@ -8,6 +8,7 @@
 // format and filled from a list with fillWidths().
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -50,6 +51,10 @@ class TextUnit {
   void clear();
 
  private:
+  // Makes room for about `extra` more characters; a large text grows in
+  // big steps and asks for large pages.
+  void reserveFor(std::size_t extra);
+
   std::string buffer_;
   bool lineOpen_ = false;      // last write ended with '\'
   std::size_t lineStart_ = 0;  // offset of the current (open) line in buffer_
@@ -76,6 +81,17 @@ std::string formatRecord(std::string_view format, std::initializer_list<FItem> i
 // take no decimal point or exponent; reals may take E or D exponents and are
 // rounded correctly to single precision. LF and CR LF line ends, a missing
 // final line end and a UTF-8 byte-order mark at the start are accepted.
+// Where a reader reports its progress next, and how often.
+struct ProgressMarks {
+  std::size_t step = 0;  // 0: no reports
+  std::size_t next = 0;
+  // While another thread reads on ahead, the offsets reported count the
+  // bytes from `origin` `factor` times (at most the whole text).
+  std::size_t origin = 0;
+  std::size_t factor = 1;
+  std::size_t reported = 0;  // never reported backwards
+};
+
 class ListReader {
  public:
   enum class Status {
@@ -90,13 +106,25 @@ class ListReader {
   // Error stay stored; items not reached keep their values.
   Status readIntegers(std::span<std::int32_t> v);
   Status readReals(std::span<float> v);
+  // From now on the reads report checkpoint(Stage::Reading, offset, size
+  // of the text) each time they pass another `every` bytes (0: never); a
+  // monitor that asks to stop makes the read throw WorkCancelled.
+  void reportProgress(std::size_t every);
+  // Counts the bytes read from here on `factor` times in the reports (1:
+  // as they are), for a read that shares its text with another thread.
+  void scaleProgress(std::size_t factor);
   // Reads one whole line as text (line end removed), cut to maxLength.
   Status readLine(std::string& line, std::size_t maxLength);
+
+  // Continues at `pos`, the start of a line, as if the reads had consumed
+  // the text up to there (the line end before it counts for sawCrLf).
+  void skipTo(std::size_t pos);
 
   // Offset of the next unread line: after a completed read, the start of
   // the line after its last line; after End, the end of the text; after
   // Error, the start of the line after the one holding the bad value.
   std::size_t position() const { return pos_; }
+  std::string_view text() const { return text_; }
   // True when the text up to position() ended its lines with CR LF (the
   // last line end consumed decides).
   bool sawCrLf() const { return sawCrLf_; }
@@ -105,7 +133,25 @@ class ListReader {
   std::string_view text_;
   std::size_t pos_ = 0;
   bool sawCrLf_ = false;
+  ProgressMarks marks_;
 };
+
+// Reads `rows` reads of `count` reals from the line at `pos` on, when each
+// read is one line starting with `count` plain reals between blanks or
+// tabs (the rest of the line skipped, as a read skips it): then the values
+// are exactly those of ListReader::readReals, row r at out + r * count,
+// and the result is the offset after the last line. Otherwise (another
+// layout, another kind of number, the text ending, the fast paths off, or
+// `stop` set) the result is std::string_view::npos and the values stored
+// mean nothing. Safe to run beside other reads of the same text.
+std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count,
+                          std::size_t rows, const std::atomic<bool>* stop = nullptr);
+
+// The engine's fast paths (plain reals read without building text, few
+// digits rounded in integer arithmetic) give the same results as its
+// general routines; switching them off lets tests compare the two.
+void setFastPaths(bool on);
+bool fastPaths();
 
 // Reads the first value of a short text (an internal read), as a parameter
 // box is read: true and the value when the text holds a value of the type,

@@ -1,13 +1,19 @@
 #include "io/reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
+#include <cstring>
+#include <exception>
+#include <new>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/kernel_runtime.h"
 #include "core/platform.h"
+#include "core/progress.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "io/fortran_io.h"
@@ -18,6 +24,8 @@ namespace parvela {
 namespace {
 
 using Status = ListReader::Status;
+
+constexpr std::size_t kProgressStep = 64 * 1024;  // bytes between checkpoints
 
 void readError() { platform().messageBox("Eroare de citire in fisierul de date", "Error", IconKind::Error); }
 
@@ -37,6 +45,63 @@ void transposeSquare(float* A, std::size_t n) {
           std::swap(A[j * n + i], A[i * n + j]);
 }
 
+// From this order on a general matrix is read by two threads when the
+// machine has them.
+constexpr std::size_t kSplitOrder = 64;
+
+// The rows of a general matrix (row i at A + i*n), the first half read as
+// usual while a second thread reads the second half on the likely guess
+// that every row is one line of plain numbers. The guess is kept only when
+// it is sure to give what the reads one after another give: the first
+// half ended exactly where the second half was taken to start, and every
+// line of the second half had that form. Returns the number of rows read
+// (n when both halves were kept) and, in `stopped`, the status of a read
+// of the first half that did not complete (the end of the text, a bad
+// value), which the caller handles as for any row. Rows not read are all
+// zero, the second half's too when its guess fails.
+std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& stopped) {
+  const std::string_view text = in.text();
+  const std::size_t half = n / 2;
+  const std::size_t start = in.position();
+  std::atomic<bool> stop{false};
+  std::size_t secondAt = std::string_view::npos, secondEnd = std::string_view::npos;
+  std::size_t firstRows = 0;
+  std::exception_ptr failure;
+  kernels::parallelRanges(0, 2, 1, 0, [&](std::size_t lo, std::size_t) {
+    if (lo == 0) {
+      try {
+        // The two halves advance side by side.
+        in.scaleProgress(2);
+        for (; firstRows < half; ++firstRows) {
+          stopped = in.readReals(std::span<float>(A + firstRows * n, n));
+          if (stopped != Status::Ok) break;
+        }
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      if (firstRows < half || failure) stop = true;
+      return;
+    }
+    // The start of line `half` from here on.
+    std::size_t at = start;
+    for (std::size_t r = 0; r < half && at < text.size(); ++r) {
+      const void* nl = std::memchr(text.data() + at, '\n', text.size() - at);
+      at = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text.data()) + 1 : text.size();
+    }
+    secondAt = at;
+    secondEnd = readPlainRows(text, at, A + half * n, n, n - half, &stop);
+  });
+  in.scaleProgress(1);
+  if (failure) std::rethrow_exception(failure);
+  const bool kept = firstRows == half && secondEnd != std::string_view::npos && in.position() == secondAt;
+  if (kept) {
+    in.skipTo(secondEnd);
+    return n;
+  }
+  std::fill(A + half * n, A + n * n, 0.0f);
+  return firstRows;
+}
+
 // Reads the matrix rows of a data file into A (or AV). Returns false after
 // a read error (already shown); sets atEnd when the file ended.
 bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
@@ -48,7 +113,18 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
     // its transpose until the end. A row the file ends in (or that holds a
     // bad value) stays all zero.
     bool ok = true;
-    for (std::size_t i = 0; i < n && !atEnd; ++i) {
+    std::size_t i = 0;
+    Status stopped = Status::Ok;
+    if (n >= kSplitOrder && kernels::threadCount() > 1) i = readRowsInHalves(in, A, n, stopped);
+    if (stopped != Status::Ok) {  // as the loop below handles it
+      std::fill(A + i * n, A + (i + 1) * n, 0.0f);
+      if (stopped == Status::End) {
+        atEnd = true;
+      } else {
+        ok = false;
+      }
+    }
+    for (; i < n && !atEnd && ok; ++i) {
       std::span<float> row(A + i * n, n);
       const Status st = in.readReals(row);
       if (st == Status::Ok) continue;
@@ -111,9 +187,12 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
 
 }  // namespace
 
-void READINPUTFILE() {
+namespace {
+
+void readInputFile() {
   ProblemState& s = problem();
   s.dataRead = false;
+  s.avFromRead = false;
 
   DataFile& file = InputDataFile();
   if (!file.selected()) {
@@ -121,11 +200,20 @@ void READINPUTFILE() {
     return;
   }
   if (!file.load()) {
-    platform().messageBox("Fisierul de date nu poate fi citit.", "Error", IconKind::Error);
-    return;
+    switch (file.loadError()) {
+      case DataFile::LoadError::NoMemory:
+        return memoryError("fisierul de date nu incape in memorie.");
+      case DataFile::LoadError::NotRegular:
+        platform().messageBox("Fisierul de date nu este un fisier obisnuit.", "Error", IconKind::Error);
+        return;
+      default:
+        platform().messageBox("Fisierul de date nu poate fi citit.", "Error", IconKind::Error);
+        return;
+    }
   }
 
   ListReader in(file.contents());
+  in.reportProgress(kProgressStep);
 
   // The title: one whole line, not used further.
   std::string title;
@@ -196,14 +284,44 @@ void READINPUTFILE() {
       if (st == Status::End) atEnd = true;
     }
   } else {
+    // The right-hand sides of a system may follow the matrix. They are not
+    // used, but when all nb of them read as numbers the data end after them,
+    // so that the report does not take their place.
+    if (!atEnd && s.nb >= 1) {
+      ListReader probe = in;
+      std::vector<float> rhs(static_cast<std::size_t>(n));
+      bool all = true;
+      for (std::int64_t ib = 0; ib < s.nb && all; ++ib) all = probe.readReals(rhs) == Status::Ok;
+      if (all) in = probe;
+    }
     s.nb = s.n;
     if (!allocateZeroed(s.B, n * n))
       return memoryError("matricea unitate de ordin n = " + num(n) + " nu poate fi alocata.");
     for (std::int64_t i = 0; i < n; ++i) s.B[static_cast<std::size_t>(i * n + i)] = 1.0f;
   }
 
+  // Done: the whole text counts as read (the rest is an earlier report).
+  const auto total = static_cast<std::int64_t>(file.contents().size());
+  checkpoint(Stage::Reading, total, total);
+  // What this read produced, for the runs that follow.
+  s.readForSystem = s.problemKind == ProblemKind::System;
+  s.avFromRead = s.avAllocated && s.methodIndex == 3 &&
+                 (s.inputSource == InputSource::Generated || s.matrixKind == MatrixKind::Symmetric);
   s.dataRead = true;
   file.markDataEnd(in.position());
+}
+
+}  // namespace
+
+void READINPUTFILE() {
+  try {
+    readInputFile();
+  } catch (const std::bad_alloc&) {
+    ProblemState& s = problem();
+    s.dataRead = false;
+    s.avFromRead = false;
+    memoryError("datele nu pot fi citite.");
+  }
 }
 
 }  // namespace parvela

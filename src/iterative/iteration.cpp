@@ -84,16 +84,9 @@ void runIteration(Method method) {
   const std::size_t nnb = static_cast<std::size_t>(n) * static_cast<std::size_t>(nb);
   if (s.A.size() < nn || s.B.size() < nnb) return;
 
-  std::vector<float> B1, X0, X1, X, D;
-  try {
-    B1.assign(static_cast<std::size_t>(n), 0.0f);
-    D.assign(static_cast<std::size_t>(n), 0.0f);
-    X0.assign(static_cast<std::size_t>(n), 0.0f);
-    X1.assign(static_cast<std::size_t>(n), 0.0f);
-    X.assign(nnb, 0.0f);
-  } catch (const std::bad_alloc&) {
-    return;
-  }
+  // Memory refused here reaches the dispatcher, which writes nothing.
+  std::vector<float> B1(static_cast<std::size_t>(n)), D(static_cast<std::size_t>(n));
+  std::vector<float> X0(static_cast<std::size_t>(n)), X1(static_cast<std::size_t>(n)), X(nnb);
 
   float* A = s.A.data();
   float* B = s.B.data();

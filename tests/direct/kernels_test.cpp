@@ -36,10 +36,13 @@ TEST_F(Kernels, ImaxvFirstOfEqualMagnitudesAndNaN) {
   EXPECT_EQ(IMAXV(4, later.data()), 2);
   const std::vector<float> zeros{0.0f, -0.0f, 0.0f};
   EXPECT_EQ(IMAXV(3, zeros.data()), 1);
+  // The first NaN wins over any magnitude, wherever it stands.
   const std::vector<float> withNaN{nan, -2.0f, 2.0f};
-  EXPECT_EQ(IMAXV(3, withNaN.data()), 2);
+  EXPECT_EQ(IMAXV(3, withNaN.data()), 1);
+  const std::vector<float> laterNaN{1.0f, -7.0f, nan, nan};
+  EXPECT_EQ(IMAXV(4, laterNaN.data()), 3);
   const std::vector<float> allNaN{nan, nan};
-  EXPECT_EQ(IMAXV(2, allNaN.data()), 0);
+  EXPECT_EQ(IMAXV(2, allNaN.data()), 1);
   EXPECT_EQ(IMAXV(0, tie.data()), 0);
   const std::vector<float> inf{1.0f, -std::numeric_limits<float>::infinity()};
   EXPECT_EQ(IMAXV(2, inf.data()), 2);

@@ -99,6 +99,43 @@ bool gfortranGQuirk(const std::string& fmt, T x) {
   return gfortran != ((s < 0 || s > d) ? -1 : d - s);
 }
 
+// Reads `tokens`, five values a read with mixed separators, with the
+// engine and with gfortran; every value must come out with the same bits
+// and every read with the same status. Some reads continue on the next
+// line, some lines end in CR LF or carry extra values to skip.
+void expectSameReals(const std::vector<std::string>& tokens) {
+  const char* seps[] = {" ", ",", " , ", "\t", "   ", ", "};
+  std::string text;
+  for (std::size_t i = 0; i + 5 <= tokens.size(); i += 5) {
+    for (std::size_t k = i; k < i + 5; ++k) text += tokens[k] + (k == i + 4 ? "" : k % 17 == 3 ? "\n" : seps[k % 6]);
+    text += i % 35 == 10 ? " 99 skipped\n" : i % 3 == 0 ? "\r\n" : "\n";
+  }
+  const std::vector<std::string> want = runFortran({{"reals.txt", text}}, R"(
+program rt
+  implicit none
+  integer :: ios
+  real :: v(5)
+  open(10, file='reals.txt', status='old')
+  do
+    v = -7
+    read(10, *, iostat=ios) v
+    write(*, '(i0, 5(1x, z8.8))') min(ios, 1), v
+    if (ios /= 0) exit
+  end do
+end program
+)");
+  std::vector<std::string> got;
+  ListReader r(text);
+  for (ListReader::Status st = ListReader::Status::Ok; st == ListReader::Status::Ok;) {
+    float v[5] = {-7, -7, -7, -7, -7};
+    st = r.readReals(v);
+    std::string s = st == ListReader::Status::Ok ? "0" : st == ListReader::Status::End ? "-1" : "1";
+    for (float x : v) s += " " + hex(std::bit_cast<std::uint32_t>(x), 8);
+    got.push_back(s);
+  }
+  expectSameLines(got, want);
+}
+
 }  // namespace
 
 TEST(FortranGfortran, FormattedOutputMatchesGfortran) {
@@ -244,38 +281,59 @@ TEST(FortranGfortran, ListDirectedRealsMatchGfortranBitwise) {
     if (tokens.size() % 7 == 0 && s[0] != '-') s.insert(0, "+");
     tokens.push_back(s);
   }
-  // Five values a read with mixed separators; some reads continue on the
-  // next line, some lines end in CR LF or carry extra values to skip.
-  const char* seps[] = {" ", ",", " , ", "\t", "   ", ", "};
-  std::string text;
-  for (std::size_t i = 0; i < tokens.size(); i += 5) {
-    for (std::size_t k = i; k < i + 5; ++k) text += tokens[k] + (k == i + 4 ? "" : k % 17 == 3 ? "\n" : seps[k % 6]);
-    text += i % 35 == 10 ? " 99 skipped\n" : i % 3 == 0 ? "\r\n" : "\n";
+  expectSameReals(tokens);
+}
+
+TEST(FortranGfortran, PlainRealsOfDataFilesMatchGfortranBitwise) {
+  if (!haveGfortran()) GTEST_SKIP() << "gfortran not installed";
+  // The numbers data files mostly hold, which the reader takes without
+  // building text: up to 19 digits, exponents within +-22 (E, D, or a sign
+  // alone), decimals next to and at the midpoints between floats, and the
+  // edges where it hands over to the general parse (subnormals, the
+  // largest float, values rounding past it, long digit strings).
+  std::vector<std::string> tokens = {"3.4028234e38", "3.40282356e38", "3.40282357e38", "1.17549435E-38",
+                                     "1.1754943e-38", "1.17549421e-38", "0.99999997", "0.999999970198",
+                                     "16777216.5",   "16777217",      "16777219",    "9007199254740993",
+                                     "9999999999999999999", "0.0000000000000000000000001", "1234567890123456789e-22",
+                                     "-4.5", "+.5D1", "7.-2", "8.25+22", "2e22", "2e23"};
+  std::mt19937 rng(4242);
+  std::uniform_int_distribution<std::uint32_t> bits;
+  char buf[128];
+  while (tokens.size() < 20000) {
+    const std::uint32_t r = bits(rng);
+    // Magnitudes from 1e-30 to 1e30, where the plain form is common.
+    const float f = static_cast<float>(std::pow(10.0, (bits(rng) % 60000) / 1000.0 - 30));
+    const double x = f;
+    const double mid = (x + static_cast<double>(std::nextafter(f, INFINITY))) / 2;
+    std::string s;
+    switch (tokens.size() % 6) {
+      case 0:  // the midpoint to 17 digits: exact for most, halfway rounding decides
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, mid, std::chars_format::scientific, 16).ptr);
+        break;
+      case 1:  // just off the midpoint
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, std::nextafter(mid, (r & 1) ? 0.0 : 1e300),
+                                    std::chars_format::scientific, 18).ptr);
+        break;
+      case 2:  // plain fixed decimals
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, static_cast<double>(r % 20000000) / 10000.0 * ((r >> 30) + 1),
+                                    std::chars_format::fixed, static_cast<int>(bits(rng) % 9)).ptr);
+        break;
+      case 3:  // shortest form
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, f).ptr);
+        break;
+      case 4:  // digits with an exponent of every written form
+        s = std::to_string(bits(rng) % 1000000000u) + (r % 3 == 0 ? "." : "") + std::string(1, "eEdD+-"[r % 6]) +
+            std::to_string(static_cast<int>(bits(rng) % 23));
+        if (s.find_first_of("+-") == std::string::npos && r % 2) s.insert(s.find_first_of("eEdD") + 1, "-");
+        break;
+      default:  // a float printed with 9 significant digits
+        s.assign(buf, std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 9).ptr);
+    }
+    if (const auto e = s.find('e'); e != std::string::npos && r % 4 == 1) s[e] = "EdD"[bits(rng) % 3];
+    if (r % 7 == 0) s.insert(0, (r >> 8) % 2 ? "-" : "+");
+    tokens.push_back(s);
   }
-  const std::vector<std::string> want = runFortran({{"reals.txt", text}}, R"(
-program rt
-  implicit none
-  integer :: ios
-  real :: v(5)
-  open(10, file='reals.txt', status='old')
-  do
-    v = -7
-    read(10, *, iostat=ios) v
-    write(*, '(i0, 5(1x, z8.8))') min(ios, 1), v
-    if (ios /= 0) exit
-  end do
-end program
-)");
-  std::vector<std::string> got;
-  ListReader r(text);
-  for (ListReader::Status st = ListReader::Status::Ok; st == ListReader::Status::Ok;) {
-    float v[5] = {-7, -7, -7, -7, -7};
-    st = r.readReals(v);
-    std::string s = st == ListReader::Status::Ok ? "0" : st == ListReader::Status::End ? "-1" : "1";
-    for (float x : v) s += " " + hex(std::bit_cast<std::uint32_t>(x), 8);
-    got.push_back(s);
-  }
-  expectSameLines(got, want);
+  expectSameReals(tokens);
 }
 
 TEST(FortranGfortran, ListDirectedStructureMatchesGfortran) {

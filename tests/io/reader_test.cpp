@@ -325,7 +325,7 @@ TEST_F(Reader, NoFileOrUnreadableFile) {
   std::filesystem::remove(path_);
   std::filesystem::create_directory(path_);
   READINPUTFILE();
-  EXPECT_EQ(message(), "Fisierul de date nu poate fi citit.");
+  EXPECT_EQ(message(), "Fisierul de date nu este un fisier obisnuit.");
   EXPECT_FALSE(problem().dataRead);
   std::filesystem::remove(path_);
 }

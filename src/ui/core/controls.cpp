@@ -1,5 +1,8 @@
 #include "ui/core/controls.h"
 
+#include <new>
+#include <utility>
+
 #include "condition/norm_choice.h"
 #include "core/dispatcher.h"
 #include "core/platform.h"
@@ -202,19 +205,35 @@ void INITIALIZECONTROLS(Dialog& d) {
   SET_GS_CONTROLS(d);
 }
 
+namespace {
+
+// Memory refused anywhere in a user action ends that action with a message;
+// the program goes on.
+DialogCallback guarded(DialogCallback routine) {
+  return [routine = std::move(routine)](Dialog& dlg, int id, int event) {
+    try {
+      routine(dlg, id, event);
+    } catch (const std::bad_alloc&) {
+      platform().messageBox("Memorie insuficienta.", "Error", IconKind::Error);
+    }
+  };
+}
+
+}  // namespace
+
 void registerMainCallbacks(Dialog& d) {
-  d.DLG_SET_CALLBACK(kIdSolve, [](Dialog& dlg, int id, int event) { PARVELAAPPLY(&dlg, id, event); });
-  d.DLG_SET_CALLBACK(kIdSelect, SUB_SELECT);
-  d.DLG_SET_CALLBACK(kIdOpen, SUB_OPEN);
-  d.DLG_SET_CALLBACK(kIdFileHelp, SUB_HELP);
-  d.DLG_SET_CALLBACK(kIdGeneratorHelp, SUB_GENHELP);
-  d.DLG_SET_CALLBACK(kIdIterationHelp, SUB_HELP_GS);
+  d.DLG_SET_CALLBACK(kIdSolve, guarded([](Dialog& dlg, int id, int event) { PARVELAAPPLY(&dlg, id, event); }));
+  d.DLG_SET_CALLBACK(kIdSelect, guarded(SUB_SELECT));
+  d.DLG_SET_CALLBACK(kIdOpen, guarded(SUB_OPEN));
+  d.DLG_SET_CALLBACK(kIdFileHelp, guarded(SUB_HELP));
+  d.DLG_SET_CALLBACK(kIdGeneratorHelp, guarded(SUB_GENHELP));
+  d.DLG_SET_CALLBACK(kIdIterationHelp, guarded(SUB_HELP_GS));
   for (int id : {kIdGeneratorList, kIdNormList, kIdMethodList, kIdSystem, kIdInverse, kIdConditionNumber,
                  kIdGeneral, kIdSymmetric, kIdFromFile, kIdGenerated, kIdMaxDifferences, kIdEachEquation,
                  kIdInvertElements, kIdPrintMatrix, kIdDeterminant, kIdIterations, kIdRead})
-    d.DLG_SET_CALLBACK(id, SUB_GENERAL);
-  d.DLG_SET_CALLBACK(kIdAbout, SUB_ABOUT);
-  for (int id : {kIdEps, kIdNlim, kIdOmega}) d.DLG_SET_CALLBACK(id, SUB_GENERAL);
+    d.DLG_SET_CALLBACK(id, guarded(SUB_GENERAL));
+  d.DLG_SET_CALLBACK(kIdAbout, guarded(SUB_ABOUT));
+  for (int id : {kIdEps, kIdNlim, kIdOmega}) d.DLG_SET_CALLBACK(id, guarded(SUB_GENERAL));
 }
 
 }  // namespace parvela

@@ -67,6 +67,12 @@ void SUB_SELECT(Dialog& d, int /*controlId*/, int /*eventCode*/) {
   }
   const std::string path(trimRight(s.dataFileName));
   d.DLG_SET_TEXT(kIdFilePath, path);
+  // Only a regular file can hold data and take reports: a FIFO or a device
+  // would block the read or never end it.
+  if (classifyPath(path) == PathKind::NotRegular) {
+    platform().messageBox("Calea aleasa nu este un fisier obisnuit:\n" + path, "Error", IconKind::Error);
+    return;
+  }
   if (!InputDataFile().select(path)) {
     platform().messageBox("Fisierul nu poate fi deschis:\n" + path, "Error", IconKind::Error);
     return;
