@@ -3,9 +3,10 @@
 # Sourced by scripts/run and scripts/test.
 parvela_install_deps() {
   # dpkg-dev and appstream: the package and its test; qt6-translations-l10n:
-  # Qt's own catalogues, loaded where they hold Romanian.
+  # Qt's own catalogues, loaded where they hold Romanian; clang and its
+  # runtime: the fuzz targets and the sanitized build.
   local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev xvfb xauth
-              dpkg-dev appstream groff-base qt6-translations-l10n)
+              dpkg-dev appstream groff-base qt6-translations-l10n clang libclang-rt-dev)
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,7 +3,7 @@
 namespace parvela {
 
 namespace detail {
-thread_local WorkMonitor* tlsMonitor = nullptr;
+constinit thread_local WorkMonitor* tlsMonitor = nullptr;
 
 void reportCheckpoint(WorkMonitor& m, const Progress& p) {
   m.progress(p);

@@ -65,7 +65,7 @@ WorkMonitor* currentMonitor();
 
 namespace detail {
 void reportCheckpoint(WorkMonitor& m, const Progress& p);
-extern thread_local WorkMonitor* tlsMonitor;
+extern constinit thread_local WorkMonitor* tlsMonitor;
 }  // namespace detail
 
 // One step boundary. Throws WorkCancelled when the monitor asks to stop.

@@ -287,6 +287,48 @@ bool copyFileAtomically(const std::string& from, const std::string& to, std::str
   }
 }
 
+bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+  try {
+    const std::string target = writeTarget(path);
+    if (target.empty()) return false;
+    struct stat st {};
+    mode_t mode;
+    bool exists = false;
+    if (::stat(target.c_str(), &st) == 0) {
+      if (!S_ISREG(st.st_mode)) return false;
+      mode = st.st_mode & 07777;
+      exists = true;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    std::string tmp;
+    Fd out(createTemporary(target, tmp), &layer());
+    std::vector<char> buffer(kChunk);
+    std::size_t written = 0;
+    if (!out.ok()) {
+      // A folder that takes no new file: an existing file is rewritten in place.
+      if ((errno != EACCES && errno != EPERM) || !exists) return false;
+      Fd again(openRegular(target, O_WRONLY | O_TRUNC, 0, &layer()), &layer());
+      return again.ok() && writeText(again.get(), {}, bytes, false, buffer, written) &&
+             layer().fsync(again.get()) == 0 && again.close();
+    }
+    bool ok = ::fchmod(out.get(), mode) == 0 && writeText(out.get(), {}, bytes, false, buffer, written) &&
+              layer().fsync(out.get()) == 0;
+    ok = out.close() && ok;
+    if (ok) ok = layer().rename(tmp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+      ::unlink(tmp.c_str());
+      return false;
+    }
+    syncFolderOf(target);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 // ---------------------------------------------------------------------------
 
 bool DataFile::select(const std::string& path) {

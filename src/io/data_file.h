@@ -45,6 +45,11 @@ WriteLayer* setWriteLayer(WriteLayer* layer);
 // (absent when it did not exist). False with `error` set on failure.
 bool copyFileAtomically(const std::string& from, const std::string& to, std::string& error);
 
+// Writes `bytes` as the whole new content of `path` in the same way: the
+// file is complete or as it was. A new file gets the usual permission bits
+// (0666 less the umask); anything but a regular file is refused.
+bool writeFileAtomically(const std::string& path, std::string_view bytes);
+
 class DataFile {
  public:
   // Selects a file by path, creating it empty when it does not exist.

@@ -127,3 +127,42 @@ TEST_F(Dispatcher, ANegativeToleranceOrFactorPassesTheZeroTest) {
 
 }  // namespace
 }  // namespace parvela
+
+namespace parvela {
+namespace {
+
+// Arrays that do not hold what the chosen driver needs never reach it: the
+// run is refused before the header is written, for every method.
+TEST_F(Dispatcher, NoDriverStartsOnArraysThatDoNotFit) {
+  const char* kReadAgain =
+      "Datele citite nu corespund alegerilor facute.\nCititi din nou datele cu \"Citeste\".";
+  for (int method = 1; method <= 6; ++method) {
+    SCOPED_TRACE(method);
+    problem() = ProblemState{};
+    INITIALIZEDATA();
+    problem().methodIndex = method == 3 ? 3 : 1;
+    problem().matrixKind = MatrixKind::Symmetric;
+    read();
+    ProblemState& s = problem();
+    s.methodIndex = method <= 5 ? method : 0;
+    if (method == 6) {
+      s.problemKind = ProblemKind::ConditionNumber;
+      s.readForSystem = false;  // as after a read for the identity
+      s.nb = s.n;
+      s.normIndex = 0;
+    }
+    s.epsText = "0.001";
+    s.nlimText = "10";
+    s.omegaText = "1.1";
+    s.B.resize(2);  // shorter than n * nb
+    platform_.messages.clear();
+    PARVELAAPPLY(nullptr, 30002, 0);
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_EQ(platform_.messages[0].text, kReadAgain);
+    EXPECT_EQ(platform_.messages[0].caption, "Info");
+    EXPECT_EQ(readAll(path), kSystem);
+  }
+}
+
+}  // namespace
+}  // namespace parvela

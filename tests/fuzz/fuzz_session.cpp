@@ -127,7 +127,7 @@ void runSession(const std::uint8_t* data, std::size_t size, bool changeAfterRead
 
   // Runs only on small problems: the drivers are cubic in n.
   const ProblemState& s = problem();
-  if (s.dataRead && s.n <= 24 && s.nb <= 24) {
+  if (s.dataRead && s.n <= 16 && s.nb <= 16) {
     const int runs = 1 + (choices[2] >> 7);
     for (int r = 0; r < runs; ++r)
       if (dialog.isEnabled(kIdSolve)) dialog.click(kIdSolve);

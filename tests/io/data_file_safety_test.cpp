@@ -324,6 +324,37 @@ TEST(DataFileSafety, CopyIsWholeOrAbsent) {
   EXPECT_FALSE(fs::exists(dir.file("c.dat")));
 }
 
+TEST(DataFileSafety, WholeFileWriteIsCompleteOrAbsentAndNeverWaits) {
+  TempDir dir("dfs-whole");
+  const std::string path = dir.file("help.txt");
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(writeFileAtomically(path, "text\r\n"));
+  ::umask(mask);
+  EXPECT_EQ(readFile(path), "text\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  {
+    FaultLayer faults;
+    faults.failAfter = 3;
+    InstalledLayer installed(&faults);
+    EXPECT_FALSE(writeFileAtomically(path, "longer new text"));
+  }
+  EXPECT_EQ(readFile(path), "text\r\n");
+  {
+    FaultLayer faults;
+    faults.refuseNewFiles = true;
+    InstalledLayer installed(&faults);
+    ASSERT_TRUE(writeFileAtomically(path, "in place"));
+    EXPECT_FALSE(writeFileAtomically(dir.file("new.txt"), "x"));
+  }
+  EXPECT_EQ(readFile(path), "in place");
+  EXPECT_EQ(entries(dir.file("")), 1u);
+  const std::string fifo = dir.file("pipe.txt");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(writeFileAtomically(fifo, "x"));
+}
+
 // A real full file system, where this process may mount one.
 TEST(DataFileSafety, FullFileSystemLeavesTheFileAsItWas) {
   TempDir dir("dfs-tmpfs");

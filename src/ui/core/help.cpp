@@ -8,6 +8,7 @@
 
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "io/data_file.h"
 #include "ui/core/dialog_host.h"
 #include "ui/core/file_selection.h"
 #include "ui/core/templates.h"
@@ -30,13 +31,9 @@ std::string joinLines(std::initializer_list<std::string_view> lines) {
 }
 
 // Writes the whole file anew; false when it cannot be written completely.
-bool writeFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return !out.fail();
-}
+// Only a regular file is written (a FIFO would block), and a failed write
+// leaves the old file as it was.
+bool writeFile(const std::string& path, std::string_view bytes) { return writeFileAtomically(path, bytes); }
 
 // Shows a dialog of a template from the current host and releases it.
 template <typename Fill>
