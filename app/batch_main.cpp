@@ -339,11 +339,12 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
       std::cerr << kProgram << ": " << prefix << dataFile << " is already in " << *o.outputDir << std::endl;
       return 1;
     }
-    ec.clear();
-    fs::copy_file(dataFile, *copy, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
+    // The copy is complete or not there at all (an earlier file of that
+    // name stays as it was).
+    std::string error;
+    if (!copyFileAtomically(dataFile, *copy, error)) {
       std::cerr << kProgram << ": " << prefix << "cannot copy " << dataFile << " to " << *copy << ": "
-                << ec.message() << std::endl;
+                << error << std::endl;
       return 1;
     }
     target = *copy;

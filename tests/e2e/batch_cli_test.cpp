@@ -1,4 +1,5 @@
 // The batch front end's command line: usage errors never crash and exit 2.
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,6 +154,26 @@ TEST_F(BatchFiles, OutputDirHoldingTheDataFileItself) {
   std::ifstream in(dir_ / "s.dat");
   std::string all((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(all, "Sistem\n2 1\n4 1\n1 3\n5 4\n");
+}
+
+// A copy that does not fit leaves nothing behind: no empty or cut copy that
+// a later command could take for the data.
+TEST_F(BatchFiles, OutputCopyThatDoesNotFitLeavesNoFile) {
+  const std::filesystem::path mnt = dir_ / "small";
+  std::filesystem::create_directories(mnt);
+  if (::mount("parvela", mnt.c_str(), "tmpfs", 0, "size=16k") != 0) GTEST_SKIP() << "no tmpfs mount allowed here";
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{mnt.string()};
+  {
+    std::ofstream big(dir_ / "big.dat");
+    big << "Sistem\n2 1\n4 1\n1 3\n5 4\n" << std::string(64 * 1024, ' ') << "\n";
+  }
+  Result r = batch("--method Gauss --output " + (mnt / "copy.dat").string() + " " + path("big.dat"));
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("cannot copy"), std::string::npos) << r.output;
+  EXPECT_TRUE(std::filesystem::is_empty(mnt)) << "a partial copy or temporary file was left";
 }
 
 }  // namespace
