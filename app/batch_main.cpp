@@ -62,6 +62,8 @@ constexpr const char* kHelp =
     "  --eps TEXT  --nlim TEXT  --omega TEXT\n"
     "                                     the parameter boxes, as typed (10 characters kept)\n"
     "  --runs N                           presses of \"REZOLVA !\" after the read (default 1)\n"
+    "  --after-read                       the choices that follow are made after \"Citeste\",\n"
+    "                                     just before the first \"REZOLVA !\"\n"
     "  --output FILE                      copy DATAFILE to FILE first and work on FILE\n"
     "                                     (one data file only)\n"
     "  --output-dir DIR                   copy each DATAFILE into DIR (created if missing)\n"
@@ -128,7 +130,8 @@ class BatchPlatform final : public Platform {
   bool atLineStart_ = true;
 };
 
-struct Options {
+// The window's choices, as clicks and typing.
+struct Choices {
   std::optional<int> problemButton;
   std::optional<int> matrixButton;
   std::optional<int> inputButton;
@@ -141,6 +144,12 @@ struct Options {
   bool iterations = false;
   bool invert = false;
   std::optional<std::string> eps, nlim, omega;
+};
+
+struct Options {
+  Choices beforeRead;  // made before "Selecteaza" and "Citeste"
+  Choices afterRead;   // made between "Citeste" and the first "REZOLVA !"
+  bool changing = false;  // --after-read seen: the choices that follow go to afterRead
   int runs = 1;
   std::optional<std::string> output;     // one data file: the copy to work on
   std::optional<std::string> outputDir;  // the folder of the copies
@@ -183,6 +192,7 @@ enum OptionCode : int {
   kOptOutput,
   kOptOutputDir,
   kOptVersion,
+  kOptAfterRead,
 };
 
 const struct option kLongOptions[] = {
@@ -206,6 +216,7 @@ const struct option kLongOptions[] = {
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion},
+    {"after-read", no_argument, nullptr, kOptAfterRead},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -233,28 +244,30 @@ Options parse(int argc, char** argv) {
     const char* written = optind >= 1 && optind <= argc ? argv[optind - 1] : "";
     const std::string_view value = optarg ? optarg : "";
     const std::string name = std::string("--") + (c >= kOptProblem ? longName(c) : "");
+    Choices& ch = o.changing ? o.afterRead : o.beforeRead;
     switch (c) {
+      case kOptAfterRead: o.changing = true; break;
       case 'h': o.help = true; break;
       case kOptVersion: o.version = true; break;
       case 'q': o.quiet = true; break;
       case kOptProblem:
-        o.problemButton = choose(name, value, {{"system", kIdSystem}, {"inverse", kIdInverse}, {"cond", kIdConditionNumber}});
+        ch.problemButton = choose(name, value, {{"system", kIdSystem}, {"inverse", kIdInverse}, {"cond", kIdConditionNumber}});
         break;
-      case kOptMatrix: o.matrixButton = choose(name, value, {{"general", kIdGeneral}, {"symmetric", kIdSymmetric}}); break;
-      case kOptInput: o.inputButton = choose(name, value, {{"file", kIdFromFile}, {"generated", kIdGenerated}}); break;
-      case kOptGenerator: o.generator = listEntry(name, value, kGeneratorNames); break;
-      case kOptMethod: o.method = listEntry(name, value, kMethodNames); break;
+      case kOptMatrix: ch.matrixButton = choose(name, value, {{"general", kIdGeneral}, {"symmetric", kIdSymmetric}}); break;
+      case kOptInput: ch.inputButton = choose(name, value, {{"file", kIdFromFile}, {"generated", kIdGenerated}}); break;
+      case kOptGenerator: ch.generator = listEntry(name, value, kGeneratorNames); break;
+      case kOptMethod: ch.method = listEntry(name, value, kMethodNames); break;
       case kOptVerify:
-        o.verifyButton = choose(name, value, {{"max", kIdMaxDifferences}, {"each", kIdEachEquation}});
+        ch.verifyButton = choose(name, value, {{"max", kIdMaxDifferences}, {"each", kIdEachEquation}});
         break;
-      case kOptNorm: o.norm = choose(name, value, {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}}); break;
-      case kOptPrintMatrix: o.printMatrix = true; break;
-      case kOptDeterminant: o.determinant = true; break;
-      case kOptIterations: o.iterations = true; break;
-      case kOptInvert: o.invert = true; break;
-      case kOptEps: o.eps = std::string(value); break;
-      case kOptNlim: o.nlim = std::string(value); break;
-      case kOptOmega: o.omega = std::string(value); break;
+      case kOptNorm: ch.norm = choose(name, value, {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}}); break;
+      case kOptPrintMatrix: ch.printMatrix = true; break;
+      case kOptDeterminant: ch.determinant = true; break;
+      case kOptIterations: ch.iterations = true; break;
+      case kOptInvert: ch.invert = true; break;
+      case kOptEps: ch.eps = std::string(value); break;
+      case kOptNlim: ch.nlim = std::string(value); break;
+      case kOptOmega: ch.omega = std::string(value); break;
       case kOptRuns: {
         std::string v(value);
         char* end = nullptr;
@@ -325,6 +338,24 @@ bool usableDataFile(const std::string& path, const std::string& prefix) {
   return true;
 }
 
+// The clicks, in the order a user makes them.
+void makeChoices(ModelDialog& dialog, const Choices& c) {
+  if (c.problemButton) need(dialog.click(*c.problemButton), "--problem");
+  if (c.matrixButton) need(dialog.click(*c.matrixButton), "--matrix");
+  if (c.inputButton) need(dialog.click(*c.inputButton), "--input");
+  if (c.generator) need(dialog.select(kIdGeneratorList, *c.generator), "--generator");
+  if (c.method) need(dialog.select(kIdMethodList, *c.method), "--method");
+  if (c.verifyButton) need(dialog.click(*c.verifyButton), "--verify");
+  if (c.norm) need(dialog.select(kIdNormList, *c.norm), "--norm");
+  if (c.printMatrix) need(dialog.click(kIdPrintMatrix), "--print-matrix");
+  if (c.determinant) need(dialog.click(kIdDeterminant), "--determinant");
+  if (c.iterations) need(dialog.click(kIdIterations), "--iterations");
+  if (c.invert) need(dialog.click(kIdInvertElements), "--invert");
+  if (c.eps) need(dialog.typeText(kIdEps, *c.eps), "--eps");
+  if (c.nlim) need(dialog.typeText(kIdNlim, *c.nlim), "--nlim");
+  if (c.omega) need(dialog.typeText(kIdOmega, *c.omega), "--omega");
+}
+
 // One whole session on one data file: the choices, "Selecteaza", "Citeste"
 // and the runs. The file's exit status.
 int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
@@ -364,25 +395,17 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
   auto stopped = [&] { return plat.failed; };
 
   // The clicks, in the order a user makes them.
-  if (o.problemButton) need(dialog.click(*o.problemButton), "--problem");
-  if (o.matrixButton) need(dialog.click(*o.matrixButton), "--matrix");
-  if (o.inputButton) need(dialog.click(*o.inputButton), "--input");
-  if (o.generator) need(dialog.select(kIdGeneratorList, *o.generator), "--generator");
-  if (o.method) need(dialog.select(kIdMethodList, *o.method), "--method");
-  if (o.verifyButton) need(dialog.click(*o.verifyButton), "--verify");
-  if (o.norm) need(dialog.select(kIdNormList, *o.norm), "--norm");
-  if (o.printMatrix) need(dialog.click(kIdPrintMatrix), "--print-matrix");
-  if (o.determinant) need(dialog.click(kIdDeterminant), "--determinant");
-  if (o.iterations) need(dialog.click(kIdIterations), "--iterations");
-  if (o.invert) need(dialog.click(kIdInvertElements), "--invert");
-  if (o.eps) need(dialog.typeText(kIdEps, *o.eps), "--eps");
-  if (o.nlim) need(dialog.typeText(kIdNlim, *o.nlim), "--nlim");
-  if (o.omega) need(dialog.typeText(kIdOmega, *o.omega), "--omega");
+  makeChoices(dialog, o.beforeRead);
   if (stopped()) return 1;
 
   dialog.click(kIdSelect);
   if (stopped()) return 1;
   need(dialog.click(kIdRead), "Citeste");
+  if (stopped()) return 1;
+
+  // Choices changed after the read, as a user may change them before
+  // pressing "REZOLVA !".
+  makeChoices(dialog, o.afterRead);
   if (stopped()) return 1;
 
   // Progress display: when o.quiet is false and standard error is a
