@@ -12,9 +12,11 @@
 
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
 #include "ui/core/templates.h"
+#include "ui/core/terminal_progress.h"
 
 namespace {
 
@@ -43,6 +45,8 @@ constexpr const char* kUsage =
     "                                     the parameter boxes, as typed (10 characters kept)\n"
     "  --runs N                           presses of \"REZOLVA !\" after the read (default 1)\n"
     "  --output FILE                      copy DATAFILE to FILE first and work on FILE\n"
+    "  --quiet                            no progress line on standard error (shown only\n"
+    "                                     when it is a terminal)\n"
     "  --help                             this text\n"
     "\n"
     "Message boxes are printed to standard error as \"Caption: text\". Exit status: 0 on\n"
@@ -97,6 +101,7 @@ struct Options {
   std::optional<std::string> eps, nlim, omega;
   int runs = 1;
   std::optional<std::string> output;
+  bool quiet = false;
   std::string dataFile;
 };
 
@@ -160,6 +165,8 @@ Options parse(int argc, char** argv) {
       long n = std::strtol(v.c_str(), &end, 10);
       if (v.empty() || *end != '\0' || n < 0 || n > 1000000) throw UsageError{"bad value for --runs: '" + v + "'"};
       o.runs = static_cast<int>(n);
+    } else if (a == "--quiet") {
+      o.quiet = true;
     } else if (a == "--output") {
       o.output = std::string(value());
     } else if (a.size() > 1 && a[0] == '-') {
@@ -260,6 +267,8 @@ int main(int argc, char** argv) {
   BatchPlatform plat;
   setPlatform(&plat);
   int status = 1;
+  TerminalProgress progress(std::cerr);
+  MonitorScope progressScope(!options.quiet && TerminalProgress::standardErrorIsTerminal() ? &progress : nullptr);
   try {
     status = run(options, plat);
   } catch (const NotAllowed& e) {

@@ -1,7 +1,6 @@
 #include "core/dispatcher.h"
 
 #include <new>
-#include <optional>
 #include <string>
 
 #include "condition/condition_number.h"
@@ -120,8 +119,10 @@ bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
 void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
   // Work that can be stopped (a monitor is installed) starts from a saved
   // state: a stopped run puts it back and writes nothing.
-  std::optional<ProblemSnapshot> before;
-  if (currentMonitor()) before = takeProblemSnapshot();
+  // The saved state's storage is kept from run to run.
+  static ProblemSnapshot saved;
+  const bool stoppable = currentMonitor() != nullptr;
+  if (stoppable) takeProblemSnapshot(saved);
   setLastWorkOutcome(WorkOutcome::Refused);
 
   READ_EPSNLIMOMEGA(dialog, controlId, callbackKind);
@@ -159,7 +160,7 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
   } catch (const WorkCancelled&) {
     ReportFile().clear();
     StdOut().clear();
-    if (before) restoreProblemSnapshot(std::move(*before));
+    if (stoppable) restoreProblemSnapshot(std::move(saved));
     setLastWorkOutcome(WorkOutcome::Cancelled);
   }
 }

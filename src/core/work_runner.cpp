@@ -11,6 +11,12 @@ namespace parvela {
 
 ProblemSnapshot takeProblemSnapshot() { return ProblemSnapshot{problem(), InputDataFile(), swapCount}; }
 
+void takeProblemSnapshot(ProblemSnapshot& into) {
+  into.state = problem();
+  into.file = InputDataFile();
+  into.luSwapCount = swapCount;
+}
+
 void restoreProblemSnapshot(ProblemSnapshot&& snapshot) {
   problem() = std::move(snapshot.state);
   InputDataFile() = std::move(snapshot.file);

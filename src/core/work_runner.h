@@ -20,6 +20,9 @@ struct ProblemSnapshot {
 };
 
 ProblemSnapshot takeProblemSnapshot();
+// The same into an existing snapshot, reusing its arrays' storage (a run
+// that saves the state every time then pays no fresh allocation).
+void takeProblemSnapshot(ProblemSnapshot& into);
 // Puts everything back as it was when the snapshot was taken (the arrays
 // are moved out of the snapshot).
 void restoreProblemSnapshot(ProblemSnapshot&& snapshot);

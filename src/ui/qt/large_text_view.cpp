@@ -54,14 +54,14 @@ QString LargeTextView::line(std::int64_t i) const {
   if (i < 0 || i >= lineCount()) return {};
   const std::int64_t from = starts_[static_cast<std::size_t>(i)];
   std::int64_t to = i + 1 < lineCount() ? starts_[static_cast<std::size_t>(i + 1)] - 1 : bytes_.size();
-  if (to > from && bytes_[to - 1] == '\r') --to;
+  if (to > from && bytes_.constData()[to - 1] == '\r') --to;
   const char* p = bytes_.constData() + from;
   QString s = latin1_ ? QString::fromLatin1(p, to - from) : QString::fromUtf8(p, to - from);
   if (s.contains(QLatin1Char('\t'))) {  // tab stops every 8 columns
     QString out;
     for (QChar c : s) {
       if (c == QLatin1Char('\t'))
-        out += QString(8 - out.size() % 8, QLatin1Char(' '));
+        out += QString(static_cast<qsizetype>(8 - out.size() % 8), QLatin1Char(' '));
       else
         out += c;
     }
