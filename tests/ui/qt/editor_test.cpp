@@ -147,7 +147,9 @@ TEST_F(EditorTest, OpensAtTheNewestReport) {
   editor.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(editor.editor()->textCursor().blockNumber(), newest);
-  EXPECT_EQ(editor.firstVisibleLine(), newest);
+  // The newest report is in sight (at the top, unless the file ends first).
+  EXPECT_LE(editor.firstVisibleLine(), newest);
+  EXPECT_GT(editor.firstVisibleLine(), newest - 60);
 
   // Saved without a change: the same bytes, even line ends the text box
   // would not write back (a CR LF file with one LF line).
@@ -174,7 +176,9 @@ TEST_F(EditorTest, ALargeFileOpensAtOnceInAViewOfItsBytes) {
   EXPECT_LT(residentBytes() - before, 3 * static_cast<std::int64_t>(text.size()));
 
   ASSERT_NE(editor.largeView(), nullptr);
-  EXPECT_EQ(editor.firstVisibleLine(), newest);
+  // The newest report is in sight (at the top, unless the file ends first).
+  EXPECT_LE(editor.firstVisibleLine(), newest);
+  EXPECT_GT(editor.firstVisibleLine(), newest - 60);
   EXPECT_EQ(editor.largeView()->line(newest), "Problema: Inversare matrice");
   EXPECT_EQ(editor.largeView()->line(newest + 1), " Solutia:   ");  // trailing blanks kept, no CR
   EXPECT_EQ(editor.largeView()->lineCount(), newest + 3);
