@@ -22,9 +22,11 @@
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
+#include "core/progress.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
 #include "ui/core/templates.h"
+#include "ui/core/terminal_progress.h"
 
 #ifndef PARVELA_VERSION
 #define PARVELA_VERSION "unknown"
@@ -68,7 +70,8 @@ constexpr const char* kHelp =
     "                                     (one data file only)\n"
     "  --output-dir DIR                   copy each DATAFILE into DIR (created if missing)\n"
     "                                     and work on the copy\n"
-    "  -q, --quiet                        no progress display\n"
+    "  -q, --quiet                        no progress line on standard error (shown only\n"
+    "                                     when it is a terminal)\n"
     "  -h, --help                         this text\n"
     "      --version                      the version\n"
     "\n"
@@ -408,9 +411,6 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
   makeChoices(dialog, o.afterRead);
   if (stopped()) return 1;
 
-  // Progress display: when o.quiet is false and standard error is a
-  // terminal, it is installed here, for the presses of "REZOLVA !" below.
-
   for (int r = 0; r < o.runs; ++r) {
     if (!dialog.isEnabled(kIdSolve)) {
       std::cerr << kProgram << ": " << prefix << "\"REZOLVA !\" is disabled: "
@@ -476,6 +476,9 @@ int main(int argc, char** argv) {
   setPlatform(&plat);
   const bool several = options.dataFiles.size() > 1;
   int status = 0;
+  // The progress line, on a terminal only; --quiet silences it.
+  TerminalProgress progress(std::cerr);
+  MonitorScope progressScope(!options.quiet && TerminalProgress::standardErrorIsTerminal() ? &progress : nullptr);
   for (const std::string& file : options.dataFiles) {
     plat.prefix = several ? file + ": " : std::string();
     int fileStatus = 1;

@@ -4,9 +4,11 @@
 parvela_install_deps() {
   # dpkg-dev and appstream: the package and its test; qt6-translations-l10n:
   # Qt's own catalogues, loaded where they hold Romanian; clang and its
-  # runtime: the fuzz targets and the sanitized build.
+  # runtime: the fuzz targets and the sanitized build; DejaVu Sans Mono: the
+  # fixed-pitch face of the editor and the report view.
   local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev xvfb xauth
-              dpkg-dev appstream groff-base qt6-translations-l10n clang libclang-rt-dev)
+              dpkg-dev appstream groff-base qt6-translations-l10n clang libclang-rt-dev
+              fonts-dejavu-core)
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

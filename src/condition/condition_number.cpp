@@ -12,6 +12,7 @@
 #include "condition/power.h"
 #include "condition/power_fast.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -48,6 +49,7 @@ void transposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {
   W.assign(n * n, 0.0f);
   for (std::size_t j = 0; j < n; ++j) {
     const float* cj = M + j * n;
+    pollCancel();
     for (std::size_t i = 0; i <= j; ++i) {
       const float* ci = M + i * n;
       float w = 0.0f;
@@ -98,6 +100,7 @@ void NUMAR_CONDITIE() {
   float normInv = 0.0f;
 
   // ||A||
+  setPowerProgressRadius(0);
   switch (code) {
     case kSpectral:
       fastEigenPower(n, A, lambdaA, statusA, test, 1);
@@ -148,6 +151,7 @@ void NUMAR_CONDITIE() {
   report.write("(a)", {""});
 
   // ||A^-1||
+  setPowerProgressRadius(1);
   switch (code) {
     case kSpectral:
       fastEigenPower(n, B, lambdaInv, statusInv, test, 3);

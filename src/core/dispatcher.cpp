@@ -7,6 +7,8 @@
 #include "condition/condition_number.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
+#include "core/work_runner.h"
 #include "direct/cholesky.h"
 #include "direct/gauss.h"
 #include "direct/lu.h"
@@ -148,40 +150,60 @@ bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
 }
 
 void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
+  setLastWorkOutcome(WorkOutcome::Refused);
   READ_EPSNLIMOMEGA(dialog, controlId, callbackKind);
   if (!runAllowed()) return;
+
+  // Every run starts from a saved state: a stopped run, or one whose memory
+  // ran out half-way, puts it back and writes nothing, so the next run sees
+  // what this one saw. The saved state's storage is kept from run to run.
+  static ProblemSnapshot saved;
+  try {
+    takeProblemSnapshot(saved);
+  } catch (const std::bad_alloc&) {
+    refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
+    return;
+  }
 
   ReportFile().clear();
   StdOut().clear();
   try {
     PRINT_CODURI();
     runDriver();
+    std::string report = ReportFile().take();
+    // The report is placed only once it is complete; the last stop point
+    // comes before the file is touched.
+    const std::string out = StdOut().take();
+    const DataFile::WriteResult written = InputDataFile().writeReport(report);
+    if (!out.empty()) platform().standardOutput(out);
+    switch (written) {
+      case DataFile::WriteResult::Ok:
+        setLastWorkOutcome(WorkOutcome::Completed);
+        break;
+      case DataFile::WriteResult::Changed:
+        refuse(kChangedSinceRead, kCaptionError);
+        break;
+      case DataFile::WriteResult::NoData:
+      case DataFile::WriteResult::IoError:
+        refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
+        break;
+      case DataFile::WriteResult::NoMemory:
+        refuse("Memorie insuficienta pentru scrierea raportului.\n"
+               "Raportul nu a putut fi scris in fisierul de date.",
+               kCaptionError);
+        break;
+    }
   } catch (const std::bad_alloc&) {
     // The work arrays of a large problem did not fit: nothing is written.
     ReportFile().clear();
     StdOut().clear();
+    restoreProblemSnapshot(std::move(saved));
     refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
-    return;
-  }
-
-  const std::string report = ReportFile().take();
-  const std::string out = StdOut().take();
-  if (!out.empty()) platform().standardOutput(out);
-  switch (InputDataFile().writeReport(report)) {
-    case DataFile::WriteResult::Ok:
-      break;
-    case DataFile::WriteResult::Changed:
-      refuse(kChangedSinceRead, kCaptionError);
-      break;
-    case DataFile::WriteResult::NoData:
-    case DataFile::WriteResult::IoError:
-      refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
-      break;
-    case DataFile::WriteResult::NoMemory:
-      refuse("Memorie insuficienta pentru scrierea raportului.\n"
-             "Raportul nu a putut fi scris in fisierul de date.",
-             kCaptionError);
-      break;
+  } catch (const WorkCancelled&) {
+    ReportFile().clear();
+    StdOut().clear();
+    restoreProblemSnapshot(std::move(saved));
+    setLastWorkOutcome(WorkOutcome::Cancelled);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "direct/cholesky_fast.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
@@ -78,6 +79,7 @@ void SUB_CHOLESKY_S(std::int32_t n, float* S, std::int32_t& status) {
     }
     const float sjj = std::sqrt(d);
     S[at(j, j)] = sjj;
+    checkpoint(Stage::Cholesky, static_cast<std::int64_t>(j), n, sjj);
     for (std::size_t i = j + 1; i <= N; ++i) {
       const float* colI = S + at(1, i);
       float t = 0.0f;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/progress.h"
 #include "direct/proba_fast.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
@@ -57,6 +58,7 @@ void PROBA(std::int32_t n, std::int32_t nb, const float* A, const float* B, cons
   std::vector<float> DIF(rows * cols);
   probaResiduals(n, nb, A, B, X, DIF.data());
 
+  checkpoint(Stage::Verification, n, n);
   const std::string label = isSystem ? "(A*x_k -b_k)" : "(A*x_k -e_k)";
   TextUnit& out = ReportFile();
   out.write("(//,a)", {" * Proba"});

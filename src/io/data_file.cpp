@@ -17,6 +17,8 @@
 
 #include "core/large_pages.h"
 
+#include "core/progress.h"
+
 namespace parvela {
 
 // ---------------------------------------------------------------------------
@@ -454,6 +456,8 @@ DataFile::WriteResult DataFile::writeReport(std::string_view report) {
     if (::fstat(old.get(), &st) != 0) return WriteResult::IoError;
     const WriteResult check = compareStart(old.get(), std::string_view(contents_.data(), dataEnd_));
     if (check != WriteResult::Ok) return check;
+    // The run's last stop point: from here on the report is written whole.
+    checkpoint(Stage::ReportWrite, 0, static_cast<std::int64_t>(report.size()));
 
     const std::string_view eol = crlf_ ? "\r\n" : "\n";
     std::string_view lead;
@@ -477,7 +481,14 @@ DataFile::WriteResult DataFile::writeReport(std::string_view report) {
     WriteResult result = WriteResult::IoError;
     if (!inPlace) result = writeReplacing(target, old.get(), keep, lead, report, inPlace);
     if (inPlace) result = writeInPlace(target, old.get(), keep, lead, report);
-    if (result == WriteResult::Ok) reportWritten_ = true;
+    if (result == WriteResult::Ok) {
+      reportWritten_ = true;
+      // Written: the progress shows it, but nothing can stop it any more.
+      if (WorkMonitor* m = currentMonitor()) {
+        const auto total = static_cast<std::int64_t>(report.size());
+        m->progress(Progress{Stage::ReportWrite, total, total});
+      }
+    }
     return result;
   } catch (const std::bad_alloc&) {
     return WriteResult::NoMemory;

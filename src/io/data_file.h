@@ -73,6 +73,9 @@ class DataFile {
   // the data end forgotten (by load()), so no report can be written.
   void markDataEnd(std::size_t offset);
   bool hasDataEnd() const { return dataEndKnown_; }
+  std::size_t dataEnd() const { return dataEnd_; }
+  bool reportWritten() const { return reportWritten_; }
+  bool crlf() const { return crlf_; }
 
   enum class WriteResult { Ok, NoData, Changed, IoError, NoMemory };
   // Checks that the file still begins with the bytes read (Changed if

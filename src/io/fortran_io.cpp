@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/large_pages.h"
+#include "core/progress.h"
 #include "io/fortran_format.h"
 
 namespace parvela {
@@ -206,10 +207,12 @@ void TextUnit::write(std::string_view format, std::span<const FItem> items) {
   const fortran::Format& f = fortran::cachedFormat(format);
   // A hint only: a write that needs more still gets it.
   reserveFor(format.size() + 32 * items.size() + 64);
+  const std::size_t before = buffer_.size();
   if (!lineOpen_) lineStart_ = buffer_.size();
   FormattedWrite w(buffer_, lineStart_, items);
   lineOpen_ = w.run(f);
   lineStart_ = lineOpen_ ? w.lineStart() : buffer_.size();
+  if ((before >> 20) != (buffer_.size() >> 20)) pollCancel();  // a long report: a stop point per MiB
 }
 
 void TextUnit::print(std::initializer_list<FItem> items) {
@@ -247,6 +250,7 @@ void TextUnit::print(std::span<const FItem> items) {
     buffer_ += field;
   }
   buffer_.push_back('\n');
+  if ((lineStart_ >> 20) != (buffer_.size() >> 20)) pollCancel();
   lineStart_ = buffer_.size();
   lineOpen_ = false;
 }

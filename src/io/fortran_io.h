@@ -125,6 +125,8 @@ class ListReader {
   // Error, the start of the line after the one holding the bad value.
   std::size_t position() const { return pos_; }
   std::string_view text() const { return text_; }
+  // Length of the whole text.
+  std::size_t size() const { return text_.size(); }
   // True when the text up to position() ended its lines with CR LF (the
   // last line end consumed decides).
   bool sawCrLf() const { return sawCrLf_; }

@@ -8,6 +8,7 @@
 #include "ui/core/controls.h"
 #include "ui/core/dialog_host.h"
 #include "ui/core/file_selection.h"
+#include "ui/qt/background_work.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
 #include "ui/qt/qt_platform.h"
@@ -52,6 +53,7 @@ bool startMainWindow(int templateId) {
 
   dialog->DLG_SET_CALLBACK(templateId, PARVELASUB);
   registerMainCallbacks(*dialog);
+  new BackgroundWork(*dialog);  // "Citeste" and "REZOLVA !" work off the window's thread
 
   if (!dialog->DLG_SHOW_MODELESS()) return startFailure();
   if (auto* host = dynamic_cast<QtDialogHost*>(&dialogHost())) host->setOwner(dialog.get());

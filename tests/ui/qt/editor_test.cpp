@@ -1,9 +1,11 @@
 // The built-in text editor that shows the data file and the help file.
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "qt_test_support.h"
+#include "ui/qt/large_text_view.h"
 
 namespace parvela::qt::test {
 namespace {
@@ -114,6 +116,75 @@ TEST_F(EditorTest, MissingFileAndNoFile) {
   platform_.saveChoice = QtPlatform::SaveChoice::Save;
   bad.close();
   EXPECT_TRUE(bad.isVisible());
+}
+
+// Resident memory of the process, in bytes.
+std::int64_t residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::int64_t pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * 4096;
+}
+
+// A data part and two reports; returns the 0-based line of the second
+// report's "Problema:" line.
+int reports(std::string& text, const std::string& eol, int padLines) {
+  text = "Titlu  " + eol + "3 1" + eol + "4 1 0" + eol;
+  text += eol + "Problema: Sistem liniar" + eol;
+  for (int k = 0; k < padLines; ++k) text += "  1   " + std::to_string(k) + ".0000000E+00   " + eol;
+  text += eol;
+  int line = 0;
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) ++line;
+  text += "Problema: Inversare matrice" + eol + " Solutia:   " + eol + "   1.000000    " + eol;
+  return line;
+}
+
+TEST_F(EditorTest, OpensAtTheNewestReport) {
+  std::string text;
+  const int newest = reports(text, "\n", 300);
+  writeFile(file("a.dat"), text);
+  TextEditorWindow editor(qfile("a.dat"), platform_);
+  editor.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(editor.editor()->textCursor().blockNumber(), newest);
+  // The newest report is in sight (at the top, unless the file ends first).
+  EXPECT_LE(editor.firstVisibleLine(), newest);
+  EXPECT_GT(editor.firstVisibleLine(), newest - 60);
+
+  // Saved without a change: the same bytes, even line ends the text box
+  // would not write back (a CR LF file with one LF line).
+  writeFile(file("b.dat"), "T  \r\n3 1\n4 1 0\r\n");
+  TextEditorWindow mixed(qfile("b.dat"), platform_);
+  ASSERT_TRUE(mixed.save());
+  EXPECT_EQ(readFile(file("b.dat")), "T  \r\n3 1\n4 1 0\r\n");
+}
+
+TEST_F(EditorTest, ALargeFileOpensAtOnceInAViewOfItsBytes) {
+  std::string text;
+  const int pad = 330000;  // about 10 MB, above the editing limit
+  const int newest = reports(text, "\r\n", pad);
+  ASSERT_GT(static_cast<qint64>(text.size()), TextEditorWindow::kLargeFile);
+  writeFile(file("big.dat"), text);
+
+  const std::int64_t before = residentBytes();
+  QElapsedTimer clock;
+  clock.start();
+  TextEditorWindow editor(qfile("big.dat"), platform_);
+  editor.show();
+  QCoreApplication::processEvents();
+  EXPECT_LT(clock.elapsed(), 1500);
+  EXPECT_LT(residentBytes() - before, 3 * static_cast<std::int64_t>(text.size()));
+
+  ASSERT_NE(editor.largeView(), nullptr);
+  // The newest report is in sight (at the top, unless the file ends first).
+  EXPECT_LE(editor.firstVisibleLine(), newest);
+  EXPECT_GT(editor.firstVisibleLine(), newest - 60);
+  EXPECT_EQ(editor.largeView()->line(newest), "Problema: Inversare matrice");
+  EXPECT_EQ(editor.largeView()->line(newest + 1), " Solutia:   ");  // trailing blanks kept, no CR
+  EXPECT_EQ(editor.largeView()->lineCount(), newest + 3);
+  EXPECT_TRUE(QFontInfo(editor.largeView()->font()).fixedPitch());
+  ASSERT_TRUE(editor.save());
+  EXPECT_EQ(readFile(file("big.dat")), text);
 }
 
 }  // namespace
