@@ -34,6 +34,8 @@ class DataFile {
   // the data end forgotten (by load()), so no report can be written.
   void markDataEnd(std::size_t offset);
   bool hasDataEnd() const { return dataEndKnown_; }
+  // Where the data end in contents() (meaningful when hasDataEnd()).
+  std::size_t dataEnd() const { return dataEnd_; }
 
   enum class WriteResult { Ok, NoData, Changed, IoError };
   // Checks that the file still begins with the bytes read (Changed if
