@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, when some are missing.
 # Sourced by scripts/run and scripts/test.
 parvela_install_deps() {
-  local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev xvfb xauth)
+  local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev qt6-charts-dev fonts-dejavu-core xvfb xauth)
   local missing=()
   for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

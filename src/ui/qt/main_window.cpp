@@ -2,12 +2,15 @@
 
 #include <QApplication>
 
+#include "core/dispatcher.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "ui/core/controls.h"
 #include "ui/core/dialog_host.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
+#include "ui/qt/results_window.h"
 
 namespace parvela::qt {
 
@@ -30,6 +33,47 @@ void PARVELASUB(Dialog& dialog, int /*controlId*/, int eventCode) {
 }
 
 namespace {
+
+// "REZOLVA !" with the results window told before and after, its recorder
+// installed for the run's checkpoints.
+void solveWithResults(Dialog& dialog, int controlId, int eventCode) {
+  ResultsWindow* results = Results();
+  if (!results) {
+    PARVELAAPPLY(&dialog, controlId, eventCode);
+    return;
+  }
+  results->beginRun();
+  {
+    MonitorScope scope(&results->recorder());
+    PARVELAAPPLY(&dialog, controlId, eventCode);
+  }
+  results->endRun();
+}
+
+// The companion window with the outcome, the report and the plots, kept
+// beside the main window and told of every read, run and changed choice.
+void attachResults(QtDialog& dialog) {
+  auto* results = new ResultsWindow(&dialog);
+  setResults(results);
+  dialog.DLG_SET_CALLBACK(kIdSolve, solveWithResults);
+  QObject::connect(&dialog, &QtDialog::controlFired, results, [results](int id) {
+    switch (id) {
+      case kIdSolve:
+        break;
+      case kIdRead:
+        results->afterRead(problem().dataRead);
+        break;
+      case kIdSelect:
+        results->afterSelect();
+        break;
+      default:
+        results->choicesChanged();
+        break;
+    }
+  });
+  results->follow();
+  results->show();
+}
 
 bool startFailure() {
   MainDialog().reset();
@@ -56,6 +100,7 @@ bool startMainWindow(int templateId) {
   dialog->DLG_SET_TITLE("Parvela");
   INITIALIZEDATA();
   INITIALIZECONTROLS(*dialog);
+  attachResults(*dialog);
   return true;
 }
 
