@@ -11,6 +11,7 @@
 #include "condition/norms.h"
 #include "condition/power.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -47,6 +48,7 @@ void transposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {
   W.assign(n * n, 0.0f);
   for (std::size_t j = 0; j < n; ++j) {
     const float* cj = M + j * n;
+    pollCancel();
     for (std::size_t i = 0; i <= j; ++i) {
       const float* ci = M + i * n;
       float w = 0.0f;
@@ -88,6 +90,7 @@ void NUMAR_CONDITIE() {
   float normInv = 0.0f;
 
   // ||A||
+  setPowerProgressRadius(0);
   switch (code) {
     case kSpectral:
       EIGEN_POWER(n, A, lambdaA, statusA, test);
@@ -138,6 +141,7 @@ void NUMAR_CONDITIE() {
   report.write("(a)", {""});
 
   // ||A^-1||
+  setPowerProgressRadius(1);
   switch (code) {
     case kSpectral:
       EIGEN_POWER(n, B, lambdaInv, statusInv, test);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/progress.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -50,6 +51,7 @@ void ELIM2(std::int32_t n, std::int32_t m, float* A, float* B, float eps, std::i
       for (std::size_t j = 1; j <= nn; ++j) std::swap(a(k, j), a(p, j));
       for (std::size_t j = 1; j <= mm; ++j) std::swap(b(k, j), b(p, j));
     }
+    checkpoint(Stage::Elimination, static_cast<std::int64_t>(k), n, a(k, k));
     // Row i takes away f(i) times row k; rows whose column-k entry is
     // zero are skipped. Column k itself is left as it is, so the updates
     // can run column by column in storage order with the same results.
@@ -84,6 +86,7 @@ void ELIM2(std::int32_t n, std::int32_t m, float* A, float* B, float eps, std::i
   // from l = i + 1 upwards.
   for (std::size_t j = 1; j <= mm; ++j) b(nn, j) = b(nn, j) / a(nn, nn);
   for (std::size_t i = nn - 1; i >= 1; --i) {
+    checkpoint(Stage::Substitution, static_cast<std::int64_t>(nn - i), n - 1);
     for (std::size_t l = i + 1; l <= nn; ++l) f[l - 1] = a(i, l);
     for (std::size_t j = 1; j <= mm; ++j) {
       const float* col = &b(1, j);

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/progress.h"
+
 namespace parvela {
 
 namespace {
@@ -40,7 +42,11 @@ void normalise(std::int32_t n, Complex* V) {
 constexpr std::int32_t kPowerIterations = 1000;
 constexpr float kSmallLambda = 1.0E-6f;
 
+thread_local std::int32_t progressRadius = 0;
+
 }  // namespace
+
+void setPowerProgressRadius(std::int32_t radius) { progressRadius = radius; }
 
 void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Complex& lambda,
                    std::int32_t& iter, std::int32_t& status, float& test) {
@@ -63,6 +69,7 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
     iter = 0;
     for (;;) {  // one iteration
       ++iter;
+      checkpoint(Stage::PowerMethod, iter, nlim, test, 2 * progressRadius + (s.im != 0.0f ? 2 : 1));
       for (std::size_t i = 0; i < nn; ++i) Z[i] = {};
       for (std::size_t j = 0; j < nn; ++j) {
         const Complex* col = A + j * nn;

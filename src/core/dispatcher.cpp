@@ -1,11 +1,14 @@
 #include "core/dispatcher.h"
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "condition/condition_number.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
+#include "core/work_runner.h"
 #include "direct/cholesky.h"
 #include "direct/gauss.h"
 #include "direct/lu.h"
@@ -115,35 +118,49 @@ bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
 }
 
 void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
+  // Work that can be stopped (a monitor is installed) starts from a saved
+  // state: a stopped run puts it back and writes nothing.
+  std::optional<ProblemSnapshot> before;
+  if (currentMonitor()) before = takeProblemSnapshot();
+  setLastWorkOutcome(WorkOutcome::Refused);
+
   READ_EPSNLIMOMEGA(dialog, controlId, callbackKind);
   if (!runAllowed()) return;
 
   ReportFile().clear();
   StdOut().clear();
+  std::string report;
   try {
     PRINT_CODURI();
     runDriver();
+    report = ReportFile().take();
+    // The report is placed only once it is complete; the last stop point
+    // comes before the file is touched.
+    const std::string out = StdOut().take();
+    const DataFile::WriteResult written = InputDataFile().writeReport(report);
+    if (!out.empty()) platform().standardOutput(out);
+    switch (written) {
+      case DataFile::WriteResult::Ok:
+        setLastWorkOutcome(WorkOutcome::Completed);
+        break;
+      case DataFile::WriteResult::Changed:
+        refuse(kChangedSinceRead, kCaptionError);
+        break;
+      case DataFile::WriteResult::NoData:
+      case DataFile::WriteResult::IoError:
+        refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
+        break;
+    }
   } catch (const std::bad_alloc&) {
     // The work arrays of a large problem did not fit: nothing is written.
     ReportFile().clear();
     StdOut().clear();
     refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
-    return;
-  }
-
-  const std::string report = ReportFile().take();
-  const std::string out = StdOut().take();
-  if (!out.empty()) platform().standardOutput(out);
-  switch (InputDataFile().writeReport(report)) {
-    case DataFile::WriteResult::Ok:
-      break;
-    case DataFile::WriteResult::Changed:
-      refuse(kChangedSinceRead, kCaptionError);
-      break;
-    case DataFile::WriteResult::NoData:
-    case DataFile::WriteResult::IoError:
-      refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
-      break;
+  } catch (const WorkCancelled&) {
+    ReportFile().clear();
+    StdOut().clear();
+    if (before) restoreProblemSnapshot(std::move(*before));
+    setLastWorkOutcome(WorkOutcome::Cancelled);
   }
 }
 

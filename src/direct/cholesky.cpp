@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
@@ -72,6 +73,7 @@ void SUB_CHOLESKY_S(std::int32_t n, float* S, std::int32_t& status) {
     }
     const float sjj = std::sqrt(d);
     S[at(j, j)] = sjj;
+    checkpoint(Stage::Cholesky, static_cast<std::int64_t>(j), n, sjj);
     for (std::size_t i = j + 1; i <= N; ++i) {
       const float* colI = S + at(1, i);
       float t = 0.0f;
@@ -180,6 +182,7 @@ void CHOLESKY_S() {
 
   for (std::size_t k = 1; k <= static_cast<std::size_t>(nb); ++k) {
     float* bk = ps.B.data() + (k - 1) * N;
+    checkpoint(Stage::Substitution, static_cast<std::int64_t>(k), nb);
     FORWARD(n, ps.AV.data(), bk);
     BACK(n, ps.AV.data(), bk);
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
@@ -58,6 +59,7 @@ void ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::
     // by column; rows with an exact zero in column k are skipped.
     active.clear();
     const float pivot = a(k, k);
+    checkpoint(Stage::Elimination, static_cast<std::int64_t>(k), n, pivot);
     for (std::size_t i = k + 1; i <= N; ++i) {
       if (a(i, k) != 0.0f) {
         a(i, k) = a(i, k) / pivot;
@@ -85,6 +87,7 @@ void ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::
   for (std::size_t k = 1; k <= NB; ++k) b(N, k) = b(N, k) / a(N, N);
   std::vector<float> urow(N + 1);
   for (std::size_t i = N - 1; i >= 1; --i) {
+    checkpoint(Stage::Substitution, static_cast<std::int64_t>(N - i), n - 1);
     for (std::size_t l = i + 1; l <= N; ++l) urow[l] = a(i, l);
     const float uii = a(i, i);
     for (std::size_t k = 1; k <= NB; ++k) {

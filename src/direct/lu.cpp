@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
@@ -105,6 +106,7 @@ void LUDECOMP(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
     ierr = -1;
     return;
   }
+  checkpoint(Stage::LuFactorization, 1, n, a(1, 1));
   for (std::size_t j = 2; j <= N; ++j) a(j, 1) = a(j, 1) / a(1, 1);
 
   std::vector<double> s(N + 1);
@@ -128,6 +130,7 @@ void LUDECOMP(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
       return;
     }
 
+    checkpoint(Stage::LuFactorization, static_cast<std::int64_t>(k), n, a(k, k));
     // Column k of L; each sum still runs over ascending m.
     for (std::size_t i = k + 1; i <= N; ++i) s[i] = 0.0;
     for (std::size_t m = 1; m < k; ++m) {
@@ -199,6 +202,7 @@ void LU() {
 
   for (std::int32_t k = 1; k <= nb; ++k) {
     float* bk = ps.B.data() + static_cast<std::size_t>(k - 1) * N;
+    checkpoint(Stage::Substitution, k, nb);
     LUSOLVE(ps.A.data(), bk, n, X.data(), ORDER.data());
     std::copy(X.begin(), X.end(), bk);
     if (k == 1) {

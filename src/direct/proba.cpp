@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/progress.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -32,6 +33,7 @@ void PROBA(std::int32_t n, std::int32_t nb, const float* A, const float* B, cons
   // DIF = A*X - B, each element summed over j ascending from zero.
   std::vector<float> DIF(rows * cols, 0.0f);
   for (std::size_t j = 0; j < rows; ++j) {
+    checkpoint(Stage::Verification, static_cast<std::int64_t>(j), n);
     const float* a = A + j * rows;
     for (std::size_t k = 0; k < cols; ++k) {
       const float x = X[k * rows + j];
@@ -41,6 +43,7 @@ void PROBA(std::int32_t n, std::int32_t nb, const float* A, const float* B, cons
   }
   for (std::size_t p = 0; p < rows * cols; ++p) DIF[p] = DIF[p] - B[p];
 
+  checkpoint(Stage::Verification, n, n);
   const std::string label = isSystem ? "(A*x_k -b_k)" : "(A*x_k -e_k)";
   TextUnit& out = ReportFile();
   out.write("(//,a)", {" * Proba"});

@@ -7,6 +7,8 @@
 #include <memory>
 #include <system_error>
 
+#include "core/progress.h"
+
 namespace parvela {
 
 namespace {
@@ -93,8 +95,19 @@ DataFile::WriteResult DataFile::writeReport(std::string_view report) {
   if (check != WriteResult::Ok) return check;
 
   const char* eol = crlf_ ? "\r\n" : "\n";
+  // The report with the data's line ends, made before the file is touched:
+  // a stop while it is made leaves the file as it was.
+  std::string body;
+  body.reserve(report.size() + (crlf_ ? report.size() / 16 : 0));
+  const std::int64_t total = static_cast<std::int64_t>(report.size());
+  checkpoint(Stage::ReportWrite, 0, total);
+  for (std::size_t k = 0; k < report.size(); ++k) {
+    if (report[k] == '\n' && crlf_ && (k == 0 || report[k - 1] != '\r')) body += '\r';
+    body += report[k];
+    if ((k & 0xFFFFF) == 0xFFFFF) checkpoint(Stage::ReportWrite, static_cast<std::int64_t>(k + 1), total);
+  }
+  checkpoint(Stage::ReportWrite, total, total);
   std::string text;
-  text.reserve(report.size() + report.size() / 16 + 2);
 
   std::error_code ec;
   if (!reportWritten_) {
@@ -112,10 +125,10 @@ DataFile::WriteResult DataFile::writeReport(std::string_view report) {
     }
   }
 
-  for (std::size_t k = 0; k < report.size(); ++k) {
-    if (report[k] == '\n' && crlf_ && (k == 0 || report[k - 1] != '\r')) text += '\r';
-    text += report[k];
-  }
+  if (text.empty())
+    text.swap(body);
+  else
+    text += body;
 
   File f = openFile(path_, "ab");
   if (!f) return WriteResult::IoError;

@@ -36,6 +36,8 @@ class DataFile {
   bool hasDataEnd() const { return dataEndKnown_; }
   // Where the data end in contents() (meaningful when hasDataEnd()).
   std::size_t dataEnd() const { return dataEnd_; }
+  bool reportWritten() const { return reportWritten_; }
+  bool crlf() const { return crlf_; }
 
   enum class WriteResult { Ok, NoData, Changed, IoError };
   // Checks that the file still begins with the bytes read (Changed if

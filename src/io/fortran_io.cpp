@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/progress.h"
 #include "io/fortran_format.h"
 
 namespace parvela {
@@ -187,10 +188,12 @@ void TextUnit::write(std::string_view format, std::initializer_list<FItem> items
 
 void TextUnit::write(std::string_view format, std::span<const FItem> items) {
   const fortran::Format& f = fortran::cachedFormat(format);
+  const std::size_t before = buffer_.size();
   if (!lineOpen_) lineStart_ = buffer_.size();
   FormattedWrite w(buffer_, lineStart_, items);
   lineOpen_ = w.run(f);
   lineStart_ = lineOpen_ ? w.lineStart() : buffer_.size();
+  if ((before >> 20) != (buffer_.size() >> 20)) pollCancel();  // a long report: a stop point per MiB
 }
 
 void TextUnit::print(std::initializer_list<FItem> items) {
@@ -227,6 +230,7 @@ void TextUnit::print(std::span<const FItem> items) {
     buffer_ += field;
   }
   buffer_.push_back('\n');
+  if ((lineStart_ >> 20) != (buffer_.size() >> 20)) pollCancel();
   lineStart_ = buffer_.size();
   lineOpen_ = false;
 }

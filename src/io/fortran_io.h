@@ -97,6 +97,8 @@ class ListReader {
   // the line after its last line; after End, the end of the text; after
   // Error, the start of the line after the one holding the bad value.
   std::size_t position() const { return pos_; }
+  // Length of the whole text.
+  std::size_t size() const { return text_.size(); }
   // True when the text up to position() ended its lines with CR LF (the
   // last line end consumed decides).
   bool sawCrLf() const { return sawCrLf_; }

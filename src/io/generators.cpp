@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "core/progress.h"
 
 namespace parvela {
 
@@ -65,6 +66,7 @@ void GEN_A(std::int32_t n, float* A, std::int32_t nc, const float* C, std::strin
   };
   auto c = [C](std::int64_t k) { return C[k - 1]; };
 
+  checkpoint(Stage::Generating, 0, n);
   switch (kind) {
     case Generator::Hilbert:
       // Every element is set independently: walk the columns.
@@ -134,6 +136,7 @@ void GEN_A(std::int32_t n, float* A, std::int32_t nc, const float* C, std::strin
     case Generator::None:
       break;
   }
+  checkpoint(Stage::Generating, n, n);
 }
 
 }  // namespace parvela

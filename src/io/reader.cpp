@@ -9,6 +9,7 @@
 
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "io/data_file.h"
 #include "io/fortran_io.h"
 #include "io/generators.h"
@@ -26,6 +27,16 @@ void memoryError(const std::string& what) {
 }
 
 std::string num(std::int64_t v) { return std::to_string(v); }
+
+// Progress of the read, about every 64 KiB of the file.
+void readProgress(const ListReader& in, std::size_t total) {
+  thread_local std::size_t reported = 0;
+  const std::size_t at = in.position();
+  if (at < reported || at - reported >= (std::size_t{1} << 16) || at >= total) {
+    reported = at;
+    checkpoint(Stage::Reading, static_cast<std::int64_t>(at), static_cast<std::int64_t>(total));
+  }
+}
 
 // Swaps A with its transpose (n x n, in place).
 void transposeSquare(float* A, std::size_t n) {
@@ -50,6 +61,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
     bool ok = true;
     for (std::size_t i = 0; i < n && !atEnd; ++i) {
       std::span<float> row(A + i * n, n);
+      readProgress(in, in.size());
       const Status st = in.readReals(row);
       if (st == Status::Ok) continue;
       std::fill(row.begin(), row.end(), 0.0f);
@@ -72,6 +84,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
     for (std::size_t i = 1; i <= n && !atEnd; ++i) {
       std::span<float> part(row.data(), n - i + 1);
       std::fill(part.begin(), part.end(), 0.0f);
+      readProgress(in, in.size());
       const Status st = in.readReals(part);
       if (st == Status::End) {
         atEnd = true;
@@ -92,6 +105,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
   bool ok = true;
   for (std::size_t i = 0; i < n && !atEnd; ++i) {
     std::span<float> part(A + i * n + i, n - i);
+    readProgress(in, in.size());
     const Status st = in.readReals(part);
     if (st == Status::Ok) continue;
     std::fill(part.begin(), part.end(), 0.0f);
@@ -191,6 +205,7 @@ void READINPUTFILE() {
     if (!allocateZeroed(s.B, n * nb))
       return memoryError("termenii liberi (n = " + num(n) + ", nb = " + num(nb) + ") nu pot fi alocati.");
     for (std::int64_t ib = 0; ib < nb && !atEnd; ++ib) {
+      readProgress(in, in.size());
       const Status st = in.readReals(std::span<float>(s.B.data() + ib * n, static_cast<std::size_t>(n)));
       if (st == Status::Error) return readError();
       if (st == Status::End) atEnd = true;
@@ -202,6 +217,7 @@ void READINPUTFILE() {
     for (std::int64_t i = 0; i < n; ++i) s.B[static_cast<std::size_t>(i * n + i)] = 1.0f;
   }
 
+  checkpoint(Stage::Reading, static_cast<std::int64_t>(in.position()), static_cast<std::int64_t>(in.size()));
   s.dataRead = true;
   file.markDataEnd(in.position());
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "direct/proba.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
@@ -152,6 +153,7 @@ void runIteration(Method method) {
         sweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
       for (std::int32_t i = 0; i < n; ++i) D[i] = X1[i] - X0[i];
       dif = NORM(D.data(), n);
+      checkpoint(Stage::Iteration, sweep, nlim, dif, k);
 
       if (trace) writeTraceRows(sweepFormat, {it}, X1.data(), n, dif, true, m + 1, items);
 

@@ -4,6 +4,8 @@
 #include "core/dispatcher.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
+#include "core/work_runner.h"
 #include "io/fortran_io.h"
 #include "io/reader.h"
 #include "io/report.h"
@@ -57,7 +59,17 @@ namespace {
 
 void readData(Dialog& d) {
   ProblemState& s = problem();
-  READINPUTFILE();
+  try {
+    READINPUTFILE();
+    setLastWorkOutcome(s.dataRead ? WorkOutcome::Completed : WorkOutcome::Refused);
+  } catch (const WorkCancelled&) {
+    // Stopped by the user: as after a failed read, nothing can run until
+    // a read succeeds (the file's data end was forgotten when it loaded).
+    s.dataRead = false;
+    setLastWorkOutcome(WorkOutcome::Cancelled);
+    platform().messageBox("Citirea datelor a fost oprita.\nCititi din nou datele cu \"Citeste\".", "Info",
+                          IconKind::Information);
+  }
   d.DLG_SET_TEXT(kIdOrder, countText(s.n));
   d.DLG_SET_TEXT(kIdRhsCount, countText(s.nb));
   d.DLG_SET_ENABLED(kIdSolve, ENABLE_REZOLVA());

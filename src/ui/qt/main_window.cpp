@@ -8,6 +8,7 @@
 #include "core/progress.h"
 #include "ui/core/controls.h"
 #include "ui/core/dialog_host.h"
+#include "ui/qt/background_work.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
 #include "ui/qt/results_window.h"
@@ -55,13 +56,30 @@ void solveWithResults(Dialog& dialog, int controlId, int eventCode) {
 void attachResults(QtDialog& dialog) {
   auto* results = new ResultsWindow(&dialog);
   setResults(results);
-  dialog.DLG_SET_CALLBACK(kIdSolve, solveWithResults);
-  QObject::connect(&dialog, &QtDialog::controlFired, results, [results](int id) {
+  BackgroundWork* work = backgroundWorkOf(dialog);
+  if (work) {
+    // Runs and reads go through the worker: its monitor passes every
+    // checkpoint on to the recorder, its signals frame each piece of work.
+    work->monitor().setObserver(&results->recorder());
+    QObject::connect(work, &BackgroundWork::workStarted, results, [results](WorkKind kind) {
+      if (kind == WorkKind::Run) results->beginRun();
+    });
+    QObject::connect(work, &BackgroundWork::workFinished, results, [results](const WorkResult& r) {
+      if (r.kind == WorkKind::Run) {
+        results->endRun(r.outcome == WorkOutcome::Cancelled);
+      } else {
+        results->afterRead(r.outcome == WorkOutcome::Completed && problem().dataRead);
+      }
+    });
+  } else {
+    dialog.DLG_SET_CALLBACK(kIdSolve, solveWithResults);
+  }
+  QObject::connect(&dialog, &QtDialog::controlFired, results, [results, work](int id) {
     switch (id) {
       case kIdSolve:
         break;
       case kIdRead:
-        results->afterRead(problem().dataRead);
+        if (!work) results->afterRead(problem().dataRead);
         break;
       case kIdSelect:
         results->afterSelect();
@@ -93,6 +111,7 @@ bool startMainWindow(int templateId) {
 
   dialog->DLG_SET_CALLBACK(templateId, PARVELASUB);
   registerMainCallbacks(*dialog);
+  new BackgroundWork(*dialog);  // "Citeste" and "REZOLVA !" work off the window's thread
 
   if (!dialog->DLG_SHOW_MODELESS()) return startFailure();
   if (auto* host = dynamic_cast<QtDialogHost*>(&dialogHost())) host->setOwner(dialog.get());

@@ -119,7 +119,7 @@ QtDialog::QtDialog(const DialogTemplateData& t, QWidget* owner) : QDialog(owner)
   build();
 }
 
-QtDialog::~QtDialog() = default;
+QtDialog::~QtDialog() { closeGuard_ = nullptr; }
 
 QRect QtDialog::toPixels(int x, int y, int width, int height) const {
   const double bx = base_.width() / 4, by = base_.height() / 8;
@@ -300,6 +300,7 @@ void QtDialog::reject() {
 
 void QtDialog::done(int result) {
   if (closed_) return;
+  if (closeGuard_ && !closeGuard_()) return;
   closed_ = true;
   QDialog::done(result);
   if (ownCallback_) {

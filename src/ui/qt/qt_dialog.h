@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QSizeF>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +62,9 @@ class QtDialog : public QDialog, public parvela::Dialog {
   // Esc and the close box act as the hidden Cancel button (2).
   void reject() override;
   bool isClosed() const { return closed_; }
+  // Asked before every closing; returning false keeps the window open (the
+  // main window asks so while work runs).
+  void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
 
   // The widget of a control (nullptr when the template has no such id).
   QWidget* control(int id) const;
@@ -114,6 +118,7 @@ class QtDialog : public QDialog, public parvela::Dialog {
   std::map<int, std::size_t> index_;
   std::vector<QButtonGroup*> groups_;
   DialogCallback ownCallback_;
+  std::function<bool()> closeGuard_;
   bool initSent_ = false;
   bool closed_ = false;
 };

@@ -52,6 +52,10 @@ class QtPlatform : public Platform {
   void viewFile(const std::string& path) override;
   std::optional<std::string> searchProgramPath(const std::string& name) override;
 
+  // A Yes/No question of the window (asked through the same hook as every
+  // other); true for Yes.
+  bool question(const QString& text, const QString& caption) { return askYesNo(text, caption); }
+
   // Answers of the editor's question before closing with unsaved changes.
   enum class SaveChoice { Save, Discard, Cancel };
 

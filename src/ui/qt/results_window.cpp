@@ -61,9 +61,15 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   layout->addWidget(tabs_, 1);
   resize(760, main ? std::max(main->height(), 560) : 600);
   if (main) main->installEventFilter(this);
+  // What the program shows the user passes through here, from whichever
+  // thread; the worker's own platform forwards to this one.
+  previous_ = &platform();
+  capture_ = std::make_unique<CapturingPlatform>(*previous_);
+  setPlatform(capture_.get());
 }
 
 ResultsWindow::~ResultsWindow() {
+  if (&platform() == capture_.get()) setPlatform(previous_);
   if (Results() == this) setResults(nullptr);
 }
 
@@ -101,16 +107,13 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ResultsWindow::beginRun() {
-  recorder_.clear();
-  capture_ = std::make_unique<CaptureScope>();
+  capture_->take();  // what came before the run
   sizeBefore_ = sizeOf(InputDataFile().path());
   outcome_->setBusy(QStringLiteral("Rulare in curs..."));
 }
 
 void ResultsWindow::endRun(bool cancelled) {
-  CapturingPlatform::Captured got;
-  if (capture_) got = capture_->take();
-  capture_.reset();
+  const CapturingPlatform::Captured got = capture_->take();
   const ProblemState& s = problem();
   // Nothing reaches the file when a message box said why (a refused run or
   // a report that could not be written).

@@ -80,7 +80,8 @@ class ResultsWindow : public QWidget {
 
   NoticeRules rules_;
   TraceRecorder recorder_;
-  std::unique_ptr<CaptureScope> capture_;
+  std::unique_ptr<CapturingPlatform> capture_;  // installed for the window's life
+  Platform* previous_ = nullptr;
   std::vector<RunRecord> runs_;
   std::int32_t runCount_ = 0;
   bool firstSinceRead_ = false;

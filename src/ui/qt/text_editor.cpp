@@ -4,18 +4,42 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeySequence>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QVBoxLayout>
 
+#include "ui/qt/large_text_view.h"
 #include "ui/qt/qt_platform.h"
 
 namespace parvela::qt {
+
+QFont fixedPitchFont() {
+  const QFont desktop = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Noto Mono",
+                             "Ubuntu Mono", "Courier New", "Nimbus Mono PS", "FreeMono", "Monospace"}) {
+    QFont f(QString::fromLatin1(family));
+    f.setStyleHint(QFont::TypeWriter, QFont::PreferMatch);
+    f.setFixedPitch(true);
+    if (desktop.pointSize() > 0) f.setPointSize(desktop.pointSize());
+    if (QFontInfo(f).fixedPitch()) return f;
+  }
+  if (QFontInfo(desktop).fixedPitch()) return desktop;
+  // Any installed family the font database knows as fixed-pitch.
+  for (const QString& family : QFontDatabase::families()) {
+    if (!QFontDatabase::isFixedPitch(family)) continue;
+    QFont f(family);
+    if (QFontInfo(f).fixedPitch()) return f;
+  }
+  return desktop;
+}
 
 TextEditorWindow::TextEditorWindow(const QString& path, QtPlatform& platform, QWidget* parent)
     : QDialog(parent), path_(path), platform_(platform) {
@@ -24,7 +48,7 @@ TextEditorWindow::TextEditorWindow(const QString& path, QtPlatform& platform, QW
   setWindowFlag(Qt::WindowMaximizeButtonHint);
 
   edit_ = new QPlainTextEdit(this);
-  edit_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  edit_->setFont(fixedPitchFont());
   edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
   edit_->setTabStopDistance(8 * QFontMetricsF(edit_->font()).horizontalAdvance(QLatin1Char(' ')));
 
@@ -49,6 +73,7 @@ TextEditorWindow::TextEditorWindow(const QString& path, QtPlatform& platform, QW
   resize(fm.horizontalAdvance(QLatin1Char('0')) * 100 + 40, fm.lineSpacing() * 36 + 60);
 
   load();
+  connect(edit_->document(), &QTextDocument::contentsChanged, this, [this] { changed_ = true; });
   connect(edit_->document(), &QTextDocument::modificationChanged, this,
           &QWidget::setWindowModified);
 }
@@ -72,20 +97,69 @@ void TextEditorWindow::load() {
     save_->setEnabled(false);
     return;
   }
-  const QByteArray bytes = file.readAll();
+  original_ = file.readAll();
+  const QByteArray& bytes = original_;
   crlf_ = bytes.contains("\r\n");
+  {
+    // UTF-8 check without keeping the decoded text.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    constexpr qsizetype kChunk = 1 << 20;
+    for (qsizetype at = 0; at < bytes.size() && !utf8.hasError(); at += kChunk)
+      (void)QString(utf8.decode(QByteArrayView(bytes).sliced(at, std::min(kChunk, bytes.size() - at))));
+    latin1_ = utf8.hasError();
+  }
+  const qint64 newest = newestReportLine(bytes.constData(), bytes.size());
+
+  if (bytes.size() > kLargeFile) {
+    // Shown from the bytes themselves; nothing to edit, and Save (which
+    // changes nothing) keeps the file as it is.
+    large_ = new LargeTextView(original_, latin1_, this);
+    large_->setFont(edit_->font());
+    layout()->replaceWidget(edit_, large_);
+    edit_->hide();
+    edit_->setReadOnly(true);
+    setWindowTitle(QFileInfo(path_).fileName() + QStringLiteral("[*] - Parvela (doar citire)"));
+    large_->scrollToLine(newest);
+    return;
+  }
+
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                 QStringDecoder::Flag::ConvertInitialBom);
-  QString text = utf8.decode(bytes);
-  latin1_ = utf8.hasError();
-  if (latin1_) text = QString::fromLatin1(bytes);
+  QString text = latin1_ ? QString::fromLatin1(bytes) : QString(utf8.decode(bytes));
   if (crlf_) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   edit_->setPlainText(text);
   edit_->document()->setModified(false);
+  if (newest > 0) {
+    // The newest report at the top of the window.
+    const QTextBlock block = edit_->document()->findBlockByNumber(static_cast<int>(newest));
+    QTextCursor cursor(block);
+    edit_->setTextCursor(cursor);
+    edit_->verticalScrollBar()->setValue(edit_->verticalScrollBar()->maximum());
+    edit_->setTextCursor(cursor);
+    edit_->ensureCursorVisible();
+    edit_->verticalScrollBar()->setValue(static_cast<int>(newest));
+  }
+}
+
+qint64 TextEditorWindow::firstVisibleLine() const {
+  if (large_) return large_->firstVisibleLine();
+  return edit_->verticalScrollBar()->value();  // the plain text box scrolls by lines
 }
 
 bool TextEditorWindow::save() {
   if (path_.isEmpty()) return false;
+  if (large_ || !changed_) {
+    // Nothing changed: the bytes as they were read (line ends, blanks and
+    // all).
+    QFile file(path_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(original_) != original_.size() ||
+        !file.flush()) {
+      platform_.showMessage(QStringLiteral("Cannot save the file:\n") + path_, QStringLiteral("Error"),
+                            IconKind::Error);
+      return false;
+    }
+    return true;
+  }
   QString text = edit_->toPlainText();
   if (crlf_) text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
   QByteArray bytes;
@@ -104,6 +178,8 @@ bool TextEditorWindow::save() {
     return false;
   }
   file.close();
+  original_ = bytes;
+  changed_ = false;
   edit_->document()->setModified(false);
   return true;
 }

@@ -2,7 +2,9 @@
 // and the generator help file.
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
+#include <QFont>
 #include <QString>
 
 class QPlainTextEdit;
@@ -10,7 +12,13 @@ class QPushButton;
 
 namespace parvela::qt {
 
+class LargeTextView;
 class QtPlatform;
+
+// The editor's font: a fixed-pitch face whatever fonts are installed
+// (DejaVu Sans Mono, then other common monospaced families, then the
+// desktop's fixed font).
+QFont fixedPitchFont();
 
 class TextEditorWindow : public QDialog {
   Q_OBJECT
@@ -20,6 +28,14 @@ class TextEditorWindow : public QDialog {
 
   const QString& path() const { return path_; }
   QPlainTextEdit* editor() const { return edit_; }
+  // Files larger than this are shown read-only in a view that keeps only
+  // their bytes (editing them in the text box would take seconds and many
+  // times the file's size in memory).
+  static constexpr qint64 kLargeFile = 8 * 1024 * 1024;
+  // The view of a large file (nullptr for a file shown in the text box).
+  LargeTextView* largeView() const { return large_; }
+  // The first line in sight (0-based).
+  qint64 firstVisibleLine() const;
   QPushButton* saveButton() const { return save_; }
   QPushButton* closeButton() const { return close_; }
   bool isModified() const;
@@ -37,6 +53,9 @@ class TextEditorWindow : public QDialog {
   QString path_;
   QtPlatform& platform_;
   QPlainTextEdit* edit_ = nullptr;
+  LargeTextView* large_ = nullptr;
+  QByteArray original_;  // the bytes read, written back by a Save without changes
+  bool changed_ = false;  // the text was changed since it was read
   QPushButton* save_ = nullptr;
   QPushButton* close_ = nullptr;
   bool crlf_ = false;   // the file's lines end with CR LF

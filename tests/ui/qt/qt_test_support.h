@@ -28,6 +28,7 @@
 #include "io/data_file.h"
 #include "ui/core/dialog_host.h"
 #include "ui/core/templates.h"
+#include "ui/qt/background_work.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
@@ -135,6 +136,11 @@ inline void click(QtDialog& d, int id) {
   // Radio buttons and check boxes are clicked on their indicator.
   const bool indicator = b->isCheckable();
   QTest::mouseClick(b, Qt::LeftButton, {}, indicator ? QPoint(8, b->height() / 2) : b->rect().center());
+  // Work started by the click ("Citeste", "REZOLVA !") runs on a worker:
+  // the action is complete when it has ended.
+  if (BackgroundWork* work = backgroundWorkOf(d)) {
+    ASSERT_TRUE(work->waitUntilIdle());
+  }
 }
 
 // Selects entry `entry` (1-based) of a list box with the mouse.

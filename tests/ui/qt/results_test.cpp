@@ -15,6 +15,7 @@
 #include "qt_test_support.h"
 #include "ui/core/notices.h"
 #include "ui/core/outcome.h"
+#include "ui/qt/background_work.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/notice_bar.h"
 #include "ui/qt/outcome_line.h"
@@ -29,6 +30,14 @@ constexpr const char* kSistem3 = "Sistem de proba\n3 1\n4 1 0\n1 4 1\n0 1 4\n5 6
 
 class ResultsTest : public MainWindowTest {
  protected:
+  // Reads and runs work on the worker: wait until it is done.
+  void idle() {
+    if (BackgroundWork* w = backgroundWorkOf(window())) ASSERT_TRUE(w->waitUntilIdle());
+  }
+  void read() {
+    click(window(), kIdRead);
+    idle();
+  }
   ResultsWindow& results() {
     ResultsWindow* r = Results();
     EXPECT_NE(r, nullptr);
@@ -37,7 +46,7 @@ class ResultsTest : public MainWindowTest {
   void readData(const std::string& name, const std::string& bytes) {
     writeFile(folder() / name, bytes);
     selectFile(QString::fromStdString(name));
-    click(window(), kIdRead);
+    read();
     ASSERT_TRUE(problem().dataRead) << name;
   }
   void iteration(const QString& eps, const QString& nlim, const QString& omega = {}) {
@@ -50,6 +59,7 @@ class ResultsTest : public MainWindowTest {
     platform_.boxes.clear();
     ASSERT_TRUE(enabled(window(), kIdSolve));
     click(window(), kIdSolve);
+    idle();
   }
   QStringList outputLines() const {
     QStringList l;
@@ -94,7 +104,7 @@ TEST_P(OutcomeTest, ShowsTheLinesTheRunWroteToStandardOutput) {
   }
   if (c.eps) iteration(QString::fromLatin1(c.eps), QString::fromLatin1(c.nlim),
                        c.omega ? QString::fromLatin1(c.omega) : QString());
-  if (c.symmetric || c.method == 0) click(window(), kIdRead);  // read as the choices now say
+  if (c.symmetric || c.method == 0) read();  // read as the choices now say
   solve();
 
   OutcomeLine* line = results().outcomeLine();
@@ -362,7 +372,7 @@ TEST_F(ResultsTest, NoticeAfterARunUntilCitesteAndAfterAChangedReadChoice) {
   EXPECT_FALSE(bar->isHidden());
   EXPECT_EQ(bar->notices(), QStringList{QString::fromLatin1(kNoticeResultsInMemory)});
 
-  click(window(), kIdRead);
+  read();
   EXPECT_TRUE(bar->isHidden());
   EXPECT_TRUE(bar->notices().isEmpty());
 
