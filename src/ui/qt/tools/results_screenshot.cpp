@@ -21,6 +21,7 @@
 #include "core/platform.h"
 #include "ui/core/dialog_host.h"
 #include "ui/core/templates.h"
+#include "ui/qt/background_work.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialog.h"
@@ -47,6 +48,7 @@ class ScriptedPlatform : public QtPlatform {
 
 void press(QtDialog& d, int id) {
   if (auto* b = d.controlAs<QAbstractButton>(id)) b->click();
+  if (BackgroundWork* w = backgroundWorkOf(d)) w->waitUntilIdle();
   QApplication::processEvents();
 }
 void choose(QtDialog& d, int list, int entry) {
