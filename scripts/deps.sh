@@ -6,7 +6,7 @@ parvela_install_deps() {
   # Qt's own catalogues, loaded where they hold Romanian; clang and its
   # runtime: the fuzz targets and the sanitized build; DejaVu Sans Mono: the
   # fixed-pitch face of the editor and the report view.
-  local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev xvfb xauth
+  local pkgs=(cmake g++ make libgtest-dev gfortran qt6-base-dev qt6-charts-dev xvfb xauth
               dpkg-dev appstream groff-base qt6-translations-l10n clang libclang-rt-dev
               fonts-dejavu-core)
   local missing=()

@@ -42,6 +42,9 @@ class Platform {
   // Looks for a file along the program search path (the program's folder,
   // the current folder, then PATH); the path found, or nothing.
   virtual std::optional<std::string> searchProgramPath(const std::string& name) = 0;
+  // A platform that only passes everything on (keeping a copy, say) names
+  // the one it passes to, so the desktop's own dialogs can be found behind it.
+  virtual Platform& forwardsTo() { return *this; }
 };
 
 // The usual search: the program's folder, the current folder, then the

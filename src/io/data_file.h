@@ -73,6 +73,7 @@ class DataFile {
   // the data end forgotten (by load()), so no report can be written.
   void markDataEnd(std::size_t offset);
   bool hasDataEnd() const { return dataEndKnown_; }
+  // Where the data end in contents() (meaningful when hasDataEnd()).
   std::size_t dataEnd() const { return dataEnd_; }
   bool reportWritten() const { return reportWritten_; }
   bool crlf() const { return crlf_; }

@@ -189,7 +189,7 @@ void BackgroundWork::refresh() {
 bool BackgroundWork::allowClose() {
   if (!busy_) return true;
   bool yes = false;
-  if (auto* desktop = dynamic_cast<QtPlatform*>(previousPlatform_))
+  if (auto* desktop = previousPlatform_ ? dynamic_cast<QtPlatform*>(&previousPlatform_->forwardsTo()) : nullptr)
     yes = desktop->question(QString::fromUtf8(kCloseQuestion), QStringLiteral("Parvela"));
   else
     yes = QMessageBox::question(&window_, QStringLiteral("Parvela"), QString::fromUtf8(kCloseQuestion)) ==

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "core/dispatcher.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "ui/core/controls.h"
 #include "ui/core/dialog_host.h"
 #include "ui/core/file_selection.h"
@@ -12,6 +14,7 @@
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
 #include "ui/qt/qt_platform.h"
+#include "ui/qt/results_window.h"
 
 namespace parvela::qt {
 
@@ -34,6 +37,64 @@ void PARVELASUB(Dialog& dialog, int /*controlId*/, int eventCode) {
 }
 
 namespace {
+
+// "REZOLVA !" with the results window told before and after, its recorder
+// installed for the run's checkpoints.
+void solveWithResults(Dialog& dialog, int controlId, int eventCode) {
+  ResultsWindow* results = Results();
+  if (!results) {
+    PARVELAAPPLY(&dialog, controlId, eventCode);
+    return;
+  }
+  results->beginRun();
+  {
+    MonitorScope scope(&results->recorder());
+    PARVELAAPPLY(&dialog, controlId, eventCode);
+  }
+  results->endRun();
+}
+
+// The companion window with the outcome, the report and the plots, kept
+// beside the main window and told of every read, run and changed choice.
+void attachResults(QtDialog& dialog) {
+  auto* results = new ResultsWindow(&dialog);
+  setResults(results);
+  BackgroundWork* work = backgroundWorkOf(dialog);
+  if (work) {
+    // Runs and reads go through the worker: its monitor passes every
+    // checkpoint on to the recorder, its signals frame each piece of work.
+    work->monitor().setObserver(&results->recorder());
+    QObject::connect(work, &BackgroundWork::workStarted, results, [results](WorkKind kind) {
+      if (kind == WorkKind::Run) results->beginRun();
+    });
+    QObject::connect(work, &BackgroundWork::workFinished, results, [results](const WorkResult& r) {
+      if (r.kind == WorkKind::Run) {
+        results->endRun(r.outcome == WorkOutcome::Cancelled);
+      } else {
+        results->afterRead(r.outcome == WorkOutcome::Completed && problem().dataRead);
+      }
+    });
+  } else {
+    dialog.DLG_SET_CALLBACK(kIdSolve, solveWithResults);
+  }
+  QObject::connect(&dialog, &QtDialog::controlFired, results, [results, work](int id) {
+    switch (id) {
+      case kIdSolve:
+        break;
+      case kIdRead:
+        if (!work) results->afterRead(problem().dataRead);
+        break;
+      case kIdSelect:
+        results->afterSelect();
+        break;
+      default:
+        results->choicesChanged();
+        break;
+    }
+  });
+  results->follow();
+  results->show();
+}
 
 bool startFailure() {
   MainDialog().reset();
@@ -61,6 +122,7 @@ bool startMainWindow(int templateId) {
   dialog->DLG_SET_TITLE("Parvela");
   INITIALIZEDATA();
   INITIALIZECONTROLS(*dialog);
+  attachResults(*dialog);
   return true;
 }
 
@@ -79,7 +141,7 @@ class StartUpChoice final : public Platform {
   void standardOutput(std::string_view text) override { outer_.standardOutput(text); }
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override {
     const QString absolute = QFileInfo(QString::fromStdString(path_)).absoluteFilePath();
-    auto* desktop = dynamic_cast<QtPlatform*>(&outer_);
+    auto* desktop = dynamic_cast<QtPlatform*>(&outer_.forwardsTo());
     if (!desktop) return absolute.toStdString();
     OpenFileDialog dialog(request, *desktop);
     dialog.selectFile(absolute);

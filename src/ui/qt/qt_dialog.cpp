@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -271,7 +272,9 @@ void QtDialog::fire(int id) {
   const Control* c = find(id);
   if (!c || !c->callback) return;
   DialogCallback routine = c->callback;  // the callback may replace itself
+  const QPointer<QtDialog> self(this);
   routine(*this, id, kEventChanged);
+  if (self) emit controlFired(id);
 }
 
 void QtDialog::clickedPushButton(int id) {

@@ -85,6 +85,10 @@ class QtDialog : public QDialog, public parvela::Dialog {
   // A rectangle in dialog units in pixels.
   QRect toPixels(int x, int y, int width, int height) const;
 
+ signals:
+  // A control's callback has run (the user changed or pressed it).
+  void controlFired(int id);
+
  private:
   struct Control {
     const ControlTemplate* tpl = nullptr;

@@ -1,0 +1,29 @@
+// The runs recorded in a data file: every report begins, after the data,
+// with an empty line and its header, whose first line names the problem
+// ("Problema: ..."). Later reports are appended after earlier ones.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace parvela {
+
+class PagedFile;
+
+struct ReportEntry {
+  std::uint64_t offset = 0;  // the report's first byte (its leading empty line)
+  std::size_t line = 0;      // the line of that byte
+  std::string firstLine;     // "Problema: Sistem liniar"
+  std::string method;        // "Gauss", "SOR", ... ("" for the condition number)
+  std::uint64_t end = 0;     // one past the report's last byte
+  // "3. Problema: Sistem liniar (SOR)" for the list of runs.
+  std::string title(std::size_t number) const;
+};
+
+// The reports after `dataEnd` (a byte offset), in file order. A header line
+// counts only at the start of a line right after an empty one.
+std::vector<ReportEntry> indexReports(PagedFile& file, std::uint64_t dataEnd);
+
+}  // namespace parvela

@@ -1,0 +1,98 @@
+#include "ui/core/run_record.h"
+
+#include <cmath>
+#include <algorithm>
+#include <cstdio>
+
+#include "io/fortran_io.h"
+
+namespace parvela {
+
+namespace {
+
+std::string number(double v) {
+  if (std::isnan(v)) return "nan";
+  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.9g", v);
+  return buf;
+}
+
+}  // namespace
+
+double log10OrFloor(double magnitude, double floor) {
+  const double m = std::fabs(magnitude);
+  if (!(m > 0.0) || std::isinf(m)) return std::isinf(m) ? 45.0 : floor;
+  return std::max(floor, std::log10(m));
+}
+
+std::string scientific3(float v) {
+  std::string s = formatRecord("(1pE10.3)", {v});
+  const std::size_t first = s.find_first_not_of(' ');
+  return first == std::string::npos ? s : s.substr(first);
+}
+
+std::string RunRecord::label() const {
+  std::string l = method;
+  if (method == "SOR") l += ", omega = " + scientific3(omega);
+  if (iterative) l += ", eps = " + scientific3(eps);
+  return l;
+}
+
+const RhsVerdict* RunRecord::verdictOf(std::int32_t rhs) const {
+  if (rhs < 1 || static_cast<std::size_t>(rhs) > verdicts.size()) return nullptr;
+  return &verdicts[static_cast<std::size_t>(rhs - 1)];
+}
+
+RunRecord makeRunRecord(const ProblemState& s, RunTrace trace, const std::string& standardOutput) {
+  RunRecord r;
+  r.problemKind = s.problemKind;
+  if (s.problemKind == ProblemKind::ConditionNumber) {
+    r.method = "Numar Conditie";
+  } else {
+    r.method = std::string(methodName(s.methodIndex));
+    r.iterative = s.methodIndex >= 4;
+  }
+  r.eps = s.eps;
+  r.omega = s.omega;
+  r.nlim = s.nlim;
+  r.trace = std::move(trace);
+  if (r.iterative) r.verdicts = verdictsFromOutput(standardOutput);
+  return r;
+}
+
+void writeSweepsCsv(std::ostream& out, const std::vector<RunRecord>& runs) {
+  out << "rulare,metoda,omega,eps,termen_liber,iteratia,max_dif,log10_max_dif,verdict\n";
+  for (const RunRecord& r : runs) {
+    for (const TraceCurve& c : r.trace.sweeps) {
+      const RhsVerdict* v = r.verdictOf(c.part);
+      for (std::size_t k = 0; k < c.points.size(); ++k) {
+        const TracePoint& p = c.points[k];
+        out << r.number << ',' << r.method << ',' << (r.method == "SOR" ? number(r.omega) : "") << ','
+            << number(r.eps) << ',' << c.part << ',' << p.step << ',' << number(p.value) << ','
+            << number(log10OrFloor(p.value)) << ',';
+        if (k + 1 == c.points.size() && v) out << verdictName(v->verdict);
+        out << '\n';
+      }
+    }
+  }
+}
+
+void writePowerCsv(std::ostream& out, const std::vector<RunRecord>& runs) {
+  out << "rulare,trecerea,iteratia,masura,log10_masura\n";
+  for (const RunRecord& r : runs)
+    for (const TraceCurve& c : r.trace.power)
+      for (const TracePoint& p : c.points)
+        out << r.number << ',' << c.part << ',' << p.step << ',' << number(p.value) << ','
+            << number(log10OrFloor(p.value)) << '\n';
+}
+
+void writePivotsCsv(std::ostream& out, const std::vector<RunRecord>& runs) {
+  out << "rulare,metoda,pasul,pivot,log10_abs_pivot\n";
+  for (const RunRecord& r : runs)
+    for (const TracePoint& p : r.trace.pivots)
+      out << r.number << ',' << r.method << ',' << p.step << ',' << number(p.value) << ','
+          << number(log10OrFloor(p.value)) << '\n';
+}
+
+}  // namespace parvela

@@ -1,0 +1,53 @@
+// One run as the window keeps it for its plots: what was chosen, what the
+// checkpoints traced and how every right-hand side ended. Runs of a session
+// are kept so that their curves can be overlaid; the data of the kept runs
+// can be written as CSV.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/problem_state.h"
+#include "ui/core/outcome.h"
+#include "ui/core/run_trace.h"
+
+namespace parvela {
+
+struct RunRecord {
+  std::int32_t number = 0;  // 1, 2, ... in the session
+  ProblemKind problemKind = ProblemKind::System;
+  std::string method;  // "SOR", "Gauss", ...; "Numar Conditie" for the condition number
+  bool iterative = false;
+  float eps = 0.0f;
+  float omega = 0.0f;
+  std::int32_t nlim = 0;
+  RunTrace trace;
+  std::vector<RhsVerdict> verdicts;  // per right-hand side, iterative methods
+
+  // "SOR, omega = 1.200E+00, eps = 1.000E-04": the label of its curves.
+  std::string label() const;
+  // The verdict of right-hand side `rhs` (1-based), when the run gave one.
+  const RhsVerdict* verdictOf(std::int32_t rhs) const;
+};
+
+// The record of a finished run: choices and the parameters it converted from
+// the problem state right after the run, trace and standard output.
+RunRecord makeRunRecord(const ProblemState& afterRun, RunTrace trace, const std::string& standardOutput);
+
+// Writes one CSV row per sweep: run, method, omega, eps, right-hand side,
+// sweep, max|x - x_ant|, its log10 and, on the last sweep, the verdict.
+void writeSweepsCsv(std::ostream& out, const std::vector<RunRecord>& runs);
+// One row per power-method iteration: run, pass, iteration, measure, log10.
+void writePowerCsv(std::ostream& out, const std::vector<RunRecord>& runs);
+// One row per elimination step: run, method, step, pivot, log10 |pivot|.
+void writePivotsCsv(std::ostream& out, const std::vector<RunRecord>& runs);
+
+// log10 of a positive magnitude; zero (a sweep that changed nothing) gives
+// the floor, so that a plot can still show the point.
+double log10OrFloor(double magnitude, double floor = -45.0);
+// A real written as the report writes E10.3 under 1p ("1.000E-04").
+std::string scientific3(float v);
+
+}  // namespace parvela

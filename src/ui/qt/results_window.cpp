@@ -1,0 +1,172 @@
+#include "ui/qt/results_window.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/problem_state.h"
+#include "io/data_file.h"
+#include "ui/qt/convergence_plot.h"
+#include "ui/qt/notice_bar.h"
+#include "ui/qt/outcome_line.h"
+#include "ui/qt/pivot_plot.h"
+#include "ui/qt/power_plot.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/report_view.h"
+
+namespace parvela::qt {
+
+namespace {
+
+ResultsWindow*& current() {
+  static ResultsWindow* w = nullptr;
+  return w;
+}
+
+std::uint64_t sizeOf(const std::string& path) {
+  std::error_code ec;
+  const auto n = std::filesystem::file_size(path, ec);
+  return ec ? 0 : n;
+}
+
+constexpr int kGap = 8;
+
+}  // namespace
+
+ResultsWindow* Results() { return current(); }
+void setResults(ResultsWindow* w) { current() = w; }
+
+ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(main) {
+  setWindowTitle(QStringLiteral("Parvela - Rezultate"));
+  notice_ = new NoticeBar(this);
+  outcome_ = new OutcomeLine(this);
+  report_ = new ReportView(this);
+  convergence_ = new ConvergencePlot(this);
+  power_ = new PowerPlot(this);
+  pivots_ = new PivotPlot(this);
+  tabs_ = new QTabWidget(this);
+  tabs_->addTab(report_, QStringLiteral("Raport"));
+  tabs_->addTab(convergence_, QStringLiteral("Convergenta"));
+  tabs_->addTab(power_, QStringLiteral("Metoda puterii"));
+  tabs_->addTab(pivots_, QStringLiteral("Pivoti"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addWidget(notice_);
+  layout->addWidget(outcome_);
+  layout->addWidget(tabs_, 1);
+  resize(760, main ? std::max(main->height(), 560) : 600);
+  if (main) main->installEventFilter(this);
+  // What the program shows the user passes through here, from whichever
+  // thread; the worker's own platform forwards to this one.
+  previous_ = &platform();
+  capture_ = std::make_unique<CapturingPlatform>(*previous_);
+  setPlatform(capture_.get());
+}
+
+ResultsWindow::~ResultsWindow() {
+  if (&platform() == capture_.get()) setPlatform(previous_);
+  if (Results() == this) setResults(nullptr);
+}
+
+void ResultsWindow::follow() {
+  if (!main_) return;
+  const QRect frame = main_->frameGeometry();
+  QPoint at = frame.topRight() + QPoint(kGap, 0);
+  if (const QScreen* screen = main_->screen()) {
+    const QRect room = screen->availableGeometry();
+    if (at.x() + width() > room.right() && frame.bottom() + kGap + 200 < room.bottom())
+      at = frame.bottomLeft() + QPoint(0, kGap);
+  }
+  move(at);
+}
+
+bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == main_) {
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+        follow();
+        break;
+      case QEvent::Show:
+        follow();
+        show();
+        break;
+      case QEvent::Hide:
+        hide();
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void ResultsWindow::beginRun() {
+  capture_->take();  // what came before the run
+  sizeBefore_ = sizeOf(InputDataFile().path());
+  outcome_->setBusy(QStringLiteral("Rulare in curs..."));
+}
+
+void ResultsWindow::endRun(bool cancelled) {
+  const CapturingPlatform::Captured got = capture_->take();
+  const ProblemState& s = problem();
+  // Nothing reaches the file when a message box said why (a refused run or
+  // a report that could not be written).
+  const bool written = !cancelled && got.boxes.empty() && InputDataFile().hasDataEnd();
+  const Outcome outcome = makeOutcome(got.standardOutput, got.boxes, written, cancelled);
+
+  RunRecord record = makeRunRecord(s, recorder_.take(), got.standardOutput);
+  QString title;
+  if (written) {
+    record.number = ++runCount_;
+    title = QStringLiteral("Rularea %1: %2").arg(record.number).arg(fromStd(record.label()));
+    lastReportStart_ = firstSinceRead_ ? std::uint64_t(InputDataFile().dataEnd()) : sizeBefore_;
+    firstSinceRead_ = false;
+    rules_.afterRun(s);
+    runs_.push_back(record);
+    convergence_->addRun(record);
+    power_->showRun(record);
+    pivots_->showRun(record);
+    showReport(lastReportStart_);
+    if (!record.trace.sweeps.empty())
+      tabs_->setCurrentWidget(convergence_);
+    else
+      tabs_->setCurrentWidget(report_);
+  } else {
+    lastReportStart_.reset();
+  }
+  outcome_->setOutcome(outcome, title);
+  notice_->setNotices(rules_.notices(s));
+  if (main_ && main_->isVisible()) show();
+}
+
+void ResultsWindow::afterRead(bool ok) {
+  rules_.afterRead(problem(), ok);
+  firstSinceRead_ = ok;
+  notice_->setNotices(rules_.notices(problem()));
+  showReport(std::nullopt);
+}
+
+void ResultsWindow::afterSelect() {
+  firstSinceRead_ = false;
+  notice_->setNotices(rules_.notices(problem()));
+  showReport(std::nullopt);
+}
+
+void ResultsWindow::choicesChanged() { notice_->setNotices(rules_.notices(problem())); }
+
+void ResultsWindow::showReport(std::optional<std::uint64_t> focus) {
+  const DataFile& f = InputDataFile();
+  if (!f.selected()) {
+    report_->clear();
+    return;
+  }
+  report_->showFile(fromStd(f.path()), f.hasDataEnd() ? f.dataEnd() : 0, focus);
+}
+
+}  // namespace parvela::qt

@@ -1,0 +1,96 @@
+// The results beside the main window: a companion window that follows it,
+// with the notice, the outcome of the last run, the report view and the
+// plots. The window tells it when a read or a run starts and ends; while a
+// run works, its checkpoints go through the recorder() and what it shows
+// the user is kept by a capturing platform.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "ui/core/notices.h"
+#include "ui/core/run_capture.h"
+#include "ui/core/run_record.h"
+#include "ui/core/run_trace.h"
+
+class QTabWidget;
+
+namespace parvela::qt {
+
+class ConvergencePlot;
+class NoticeBar;
+class OutcomeLine;
+class PivotPlot;
+class PowerPlot;
+class ReportView;
+
+class ResultsWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // A window of its own, owned by `main` and kept beside it.
+  explicit ResultsWindow(QWidget* main);
+  ~ResultsWindow() override;
+
+  // Before "REZOLVA !" does anything: starts capturing and recording.
+  void beginRun();
+  // The monitor to install (or chain) on the thread that runs the work.
+  WorkMonitor& recorder() { return recorder_; }
+  // After the run: `cancelled` when the user stopped it.
+  void endRun(bool cancelled = false);
+  // After "Citeste" (ok: the data were read) and after "Selecteaza".
+  void afterRead(bool ok);
+  void afterSelect();
+  // A choice of the main window changed: the notices are checked again.
+  void choicesChanged();
+
+  OutcomeLine* outcomeLine() const { return outcome_; }
+  NoticeBar* noticeBar() const { return notice_; }
+  ReportView* reportView() const { return report_; }
+  ConvergencePlot* convergencePlot() const { return convergence_; }
+  PowerPlot* powerPlot() const { return power_; }
+  PivotPlot* pivotPlot() const { return pivots_; }
+  QTabWidget* tabs() const { return tabs_; }
+  // Where the last run's report starts in the file (none when it wrote none).
+  std::optional<std::uint64_t> lastReportStart() const { return lastReportStart_; }
+  const std::vector<RunRecord>& sessionRuns() const { return runs_; }
+
+  // Places the window beside its main window (right, or below when the
+  // screen has no room on the right).
+  void follow();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showReport(std::optional<std::uint64_t> focus);
+
+  QWidget* main_;
+  NoticeBar* notice_;
+  OutcomeLine* outcome_;
+  QTabWidget* tabs_;
+  ReportView* report_;
+  ConvergencePlot* convergence_;
+  PowerPlot* power_;
+  PivotPlot* pivots_;
+
+  NoticeRules rules_;
+  TraceRecorder recorder_;
+  std::unique_ptr<CapturingPlatform> capture_;  // installed for the window's life
+  Platform* previous_ = nullptr;
+  std::vector<RunRecord> runs_;
+  std::int32_t runCount_ = 0;
+  bool firstSinceRead_ = false;
+  std::uint64_t sizeBefore_ = 0;
+  std::optional<std::uint64_t> lastReportStart_;
+};
+
+// The companion of the running main window (nullptr before start-up).
+ResultsWindow* Results();
+void setResults(ResultsWindow* w);
+
+}  // namespace parvela::qt
