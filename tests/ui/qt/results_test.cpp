@@ -21,6 +21,7 @@
 #include "ui/qt/outcome_line.h"
 #include "ui/qt/pivot_plot.h"
 #include "ui/qt/report_view.h"
+#include "ui/qt/power_plot.h"
 #include "ui/qt/results_window.h"
 
 namespace parvela::qt::test {
@@ -358,6 +359,30 @@ TEST_F(ResultsTest, PivotsOfAGaussRunPerStep) {
   EXPECT_EQ(points[0], QPointF(1, std::log10(4.0)));
   EXPECT_EQ(points[1].x(), 2);
   EXPECT_NEAR(points[1].y(), std::log10(3.75), 1e-6);
+}
+
+// Cond(A)* runs the power method for A and for its inverse: one curve per
+// spectral radius, each ending where the method settled.
+TEST_F(ResultsTest, PowerMethodCurvesForEachSpectralRadius) {
+  writeFile(folder() / "c.dat", kSistem3);
+  selectFile(QStringLiteral("c.dat"));
+  click(window(), kIdConditionNumber);
+  select(window(), kIdNormList, 4);
+  read();
+  ASSERT_TRUE(problem().dataRead);
+  solve();
+  PowerPlot* plot = results().powerPlot();
+  ASSERT_TRUE(plot->hasRun());
+  const auto first = plot->curvePoints(1);
+  const auto second = plot->curvePoints(3);
+  ASSERT_GE(first.size(), 2u);
+  ASSERT_GE(second.size(), 2u);
+  EXPECT_TRUE(plot->curvePoints(2).empty());  // no shifted pass was needed
+  for (const auto* curve : {&first, &second}) {
+    for (std::size_t k = 0; k < curve->size(); ++k) EXPECT_EQ((*curve)[k].x(), static_cast<double>(k + 1));
+    // The measure falls to the tolerance of the method at the last iteration.
+    EXPECT_LE(curve->back().y(), -5.0);
+  }
 }
 
 // ---------------------------------------------------------------------------
