@@ -22,6 +22,10 @@ constexpr std::size_t kWD = TILES_VBYTES / sizeof(double);
 struct Buffer {
   void* p = nullptr;
   std::size_t bytes = 0;
+  Buffer() = default;
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+  ~Buffer() { std::free(p); }  // when its thread ends
   void* get(std::size_t want) {
     if (want > bytes) {
       std::free(p);
