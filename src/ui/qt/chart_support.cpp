@@ -1,5 +1,10 @@
 #include "ui/qt/chart_support.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 #include <QFileDialog>
 #include <QGraphicsLayout>
 #include <QLegend>
@@ -71,6 +76,23 @@ bool saveCsv(QWidget* parent, const QString& suggestedName, const std::function<
   const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Salveaza datele"), suggestedName,
                                                     QStringLiteral("Fisiere CSV (*.csv)"));
   return !path.isEmpty() && writeCsv(path, write);
+}
+
+void layOutPlot(QWidget* owner, QLabel* empty, QChartView* view, QPushButton*& png, QPushButton*& csv) {
+  empty->setAlignment(Qt::AlignCenter);
+  png = new QPushButton(QStringLiteral("PNG..."), owner);
+  csv = new QPushButton(QStringLiteral("CSV..."), owner);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(png);
+  buttons->addWidget(csv);
+  auto* layout = new QVBoxLayout(owner);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(empty);
+  layout->addWidget(view, 1);
+  layout->addLayout(buttons);
+  png->setEnabled(false);
+  csv->setEnabled(false);
 }
 
 }  // namespace parvela::qt

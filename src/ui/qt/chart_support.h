@@ -7,6 +7,9 @@
 #include <QString>
 #include <QValueAxis>
 
+class QLabel;
+class QPushButton;
+
 #include <functional>
 #include <ostream>
 
@@ -23,6 +26,11 @@ void fitAxes(QValueAxis* x, QValueAxis* y, double x0, double x1, double y0, doub
 // Asks for a file name and writes the chart's picture / the CSV text.
 // True when a file was written.
 bool savePng(QChartView* view, QWidget* parent, const QString& suggestedName);
+
+// The layout of a plot tab: the text shown while there is nothing to plot,
+// the chart, and the "PNG..." and "CSV..." buttons (disabled until a run is
+// shown) at the bottom right.
+void layOutPlot(QWidget* owner, QLabel* empty, QChartView* view, QPushButton*& png, QPushButton*& csv);
 bool saveCsv(QWidget* parent, const QString& suggestedName, const std::function<void(std::ostream&)>& write);
 // The same without asking (used by the dialogs above and by tests).
 bool writePng(QChartView* view, const QString& path);

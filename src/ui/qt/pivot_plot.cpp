@@ -18,24 +18,11 @@ PivotPlot::PivotPlot(QWidget* parent) : QWidget(parent) {
   view_ = makeChartView(QStringLiteral("Pivotii pe pas"), this);
   makeAxes(view_->chart(), QStringLiteral("Pasul"), QStringLiteral("log10 |pivot|"), x_, y_);
   empty_ = new QLabel(QStringLiteral("Graficul apare dupa o rulare Gauss sau LU."), this);
-  empty_->setAlignment(Qt::AlignCenter);
-  png_ = new QPushButton(QStringLiteral("PNG..."), this);
-  csv_ = new QPushButton(QStringLiteral("CSV..."), this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(png_);
-  buttons->addWidget(csv_);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(empty_);
-  layout->addWidget(view_, 1);
-  layout->addLayout(buttons);
+  layOutPlot(this, empty_, view_, png_, csv_);
   connect(png_, &QPushButton::clicked, this, [this] { savePng(view_, this, QStringLiteral("pivoti.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
     saveCsv(this, QStringLiteral("pivoti.csv"), [this](std::ostream& o) { writePivotsCsv(o, run_); });
   });
-  png_->setEnabled(false);
-  csv_->setEnabled(false);
 }
 
 void PivotPlot::showRun(const RunRecord& run) {

@@ -16,24 +16,11 @@ PowerPlot::PowerPlot(QWidget* parent) : QWidget(parent) {
   makeAxes(view_->chart(), QStringLiteral("Iteratia"), QStringLiteral("log10 masura convergentei"), x_, y_);
   empty_ = new QLabel(
       QStringLiteral("Graficul apare dupa un numar de conditie cu norma 2 sau Cond(A)*."), this);
-  empty_->setAlignment(Qt::AlignCenter);
-  png_ = new QPushButton(QStringLiteral("PNG..."), this);
-  csv_ = new QPushButton(QStringLiteral("CSV..."), this);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(png_);
-  buttons->addWidget(csv_);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(empty_);
-  layout->addWidget(view_, 1);
-  layout->addLayout(buttons);
+  layOutPlot(this, empty_, view_, png_, csv_);
   connect(png_, &QPushButton::clicked, this, [this] { savePng(view_, this, QStringLiteral("metoda_puterii.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
     saveCsv(this, QStringLiteral("metoda_puterii.csv"), [this](std::ostream& o) { writePowerCsv(o, run_); });
   });
-  png_->setEnabled(false);
-  csv_->setEnabled(false);
 }
 
 void PowerPlot::showRun(const RunRecord& run) {

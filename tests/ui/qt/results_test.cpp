@@ -361,8 +361,8 @@ TEST_F(ResultsTest, PivotsOfAGaussRunPerStep) {
   EXPECT_NEAR(points[1].y(), std::log10(3.75), 1e-6);
 }
 
-// Cond(A)* runs the power method for A and for its inverse: one curve per
-// spectral radius, each ending where the method settled.
+// The spectral estimate (norm 4) runs the power method for A and for its
+// inverse: one curve per spectral radius, each ending where it settled.
 TEST_F(ResultsTest, PowerMethodCurvesForEachSpectralRadius) {
   writeFile(folder() / "c.dat", kSistem3);
   selectFile(QStringLiteral("c.dat"));
