@@ -5,6 +5,7 @@
 // under a lock, counts the checkpoints and polls an atomic stop flag.
 //
 //   parvela-bench-work [overhead-order [cancel-order]]
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -195,15 +196,41 @@ int main(int argc, char** argv) {
   const std::vector<Driver> drivers = {Driver::Gauss, Driver::LU, Driver::Cholesky, Driver::GaussSeidel,
                                        Driver::Cond4};
 
-  std::printf("Progress overhead, n = %d (best of 3 runs each: header, driver, verification, report text)\n",
-              overheadOrder);
-  std::printf("%-14s %10s %12s %9s %12s %10s\n", "driver", "plain s", "monitored s", "overhead", "checkpoints",
-              "snapshot ms");
+  // Repetitions of each driver with and without the monitor, alternating
+  // which goes first; PARVELA_BENCH_REPS overrides.
+  const char* repsEnv = std::getenv("PARVELA_BENCH_REPS");
+  const int reps = repsEnv ? std::max(1, std::atoi(repsEnv)) : 9;
+
+  // What one checkpoint costs with this monitor, measured alone: the upper
+  // bound of the overhead is then checkpoints x this cost, free of the noise
+  // that two timings of a whole run carry.
+  double perCheckpoint = 0;
+  {
+    WindowLikeMonitor m;
+    MonitorScope scope(&m);
+    constexpr int kCalls = 2000000;
+    const auto c0 = Clock::now();
+    for (int i = 0; i < kCalls; ++i) checkpoint(Stage::PowerMethod, i, kCalls, 1e-3 * i, 1);
+    perCheckpoint = seconds(Clock::now() - c0) / kCalls;
+  }
+
+  std::printf("Progress overhead, n = %d (medians of %d alternating runs each: header, driver,\n"
+              "verification, report text; one checkpoint costs %.0f ns, so 'bound' = checkpoints x that)\n",
+              overheadOrder, reps, 1e9 * perCheckpoint);
+  std::printf("%-14s %10s %12s %9s %9s %12s %8s %10s\n", "driver", "plain s", "monitored s", "overhead",
+              "paired", "checkpoints", "bound", "snapshot ms");
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t h = v.size() / 2;
+    return v.size() % 2 ? v[h] : 0.5 * (v[h - 1] + v[h]);
+  };
   for (Driver d : drivers) {
-    double plain = 1e30, monitored = 1e30;
+    std::vector<double> plain, monitored, ratio;
     std::int64_t checkpoints = 0;
-    for (int rep = 0; rep < 3; ++rep) {
-      for (int withMonitor = 0; withMonitor < 2; ++withMonitor) {
+    for (int rep = 0; rep < reps; ++rep) {
+      double pair[2] = {0, 0};
+      for (int order = 0; order < 2; ++order) {
+        const int withMonitor = (rep % 2 == 0) ? order : 1 - order;
         prepare(d, overheadOrder, 2000);
         WindowLikeMonitor m;
         // The driver alone (header, driver, verification, report text):
@@ -217,16 +244,15 @@ int main(int argc, char** argv) {
           PRINT_CODURI();
           runDriver(d);
         }
-        if (withMonitor) m.longest_ = {};
         const double t = seconds(Clock::now() - t0);
-        if (withMonitor) {
-          monitored = std::min(monitored, t);
-          checkpoints = m.count();
-        } else {
-          plain = std::min(plain, t);
-        }
+        pair[withMonitor] = t;
+        if (withMonitor) checkpoints = m.count();
       }
+      plain.push_back(pair[0]);
+      monitored.push_back(pair[1]);
+      ratio.push_back(pair[1] / pair[0]);
     }
+    const double mp = median(plain), mm = median(monitored);
     // Saving the state before a stoppable run, storage reused as the
     // dispatcher does (second save timed).
     prepare(d, overheadOrder, 2000);
@@ -235,8 +261,9 @@ int main(int argc, char** argv) {
     const auto s0 = Clock::now();
     takeProblemSnapshot(snap);
     const double snapshot = seconds(Clock::now() - s0);
-    std::printf("%-14s %10.3f %12.3f %8.2f%% %12lld %10.1f\n", name(d), plain, monitored,
-                100.0 * (monitored - plain) / plain, static_cast<long long>(checkpoints), 1000.0 * snapshot);
+    std::printf("%-14s %10.3f %12.3f %8.2f%% %8.2f%% %12lld %7.3f%% %10.1f\n", name(d), mp, mm,
+                100.0 * (mm - mp) / mp, 100.0 * (median(ratio) - 1.0), static_cast<long long>(checkpoints),
+                100.0 * checkpoints * perCheckpoint / mp, 1000.0 * snapshot);
   }
 
   std::printf("\nStop latency, n = %d (stop requested after the given time; latency = request to the\n"

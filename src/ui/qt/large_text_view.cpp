@@ -20,9 +20,7 @@ std::int64_t newestReportLine(const char* text, std::int64_t size) {
   // The last line that begins with the report's first words.
   for (std::int64_t pos = size - n; pos >= 0; --pos) {
     if ((pos == 0 || text[pos - 1] == '\n') && std::memcmp(text + pos, kReportStart, n) == 0) {
-      std::int64_t line = 0;
-      for (std::int64_t k = 0; k < pos; ++k) line += text[k] == '\n';
-      return line;
+      return std::count(text, text + pos, '\n');
     }
   }
   return 0;
@@ -32,9 +30,10 @@ LargeTextView::LargeTextView(QByteArray bytes, bool latin1, QWidget* parent)
     : QAbstractScrollArea(parent), bytes_(std::move(bytes)), latin1_(latin1) {
   const char* p = bytes_.constData();
   const std::int64_t size = bytes_.size();
-  starts_.reserve(static_cast<std::size_t>(size / 40 + 1));
+  // Counted first, so the index is allocated once at its size.
+  starts_.reserve(static_cast<std::size_t>(std::count(p, p + size, '\n')) + 1);
   std::int64_t at = 0;
-  while (at <= size) {
+  for (;;) {
     starts_.push_back(at);
     const void* lf = at < size ? std::memchr(p + at, '\n', static_cast<std::size_t>(size - at)) : nullptr;
     const std::int64_t end = lf ? static_cast<const char*>(lf) - p : size;
@@ -44,7 +43,6 @@ LargeTextView::LargeTextView(QByteArray bytes, bool latin1, QWidget* parent)
   }
   // A final line end does not start another (empty) line.
   if (starts_.size() > 1 && starts_.back() == size) starts_.pop_back();
-  starts_.shrink_to_fit();
   viewport()->setBackgroundRole(QPalette::Base);
   setFocusPolicy(Qt::StrongFocus);
   updateScrollBars();
