@@ -348,8 +348,7 @@ bool DataFile::select(const std::string& path) {
 
 void DataFile::deselect() {
   path_.clear();
-  contents_.clear();
-  contents_.shrink_to_fit();
+  contents_.reset();
   dataEnd_ = 0;
   dataEndKnown_ = false;
   reportWritten_ = false;
@@ -362,7 +361,7 @@ bool DataFile::load() {
   dataEndKnown_ = false;
   reportWritten_ = false;
   loadError_ = LoadError::None;
-  contents_.clear();
+  contents_.reset();
   if (!selected()) {
     loadError_ = LoadError::NotSelected;
     return false;
@@ -380,28 +379,26 @@ bool DataFile::load() {
   }
   try {
     // One piece, sized to the file: the text is held once, never regrown.
-    contents_.reserve(static_cast<std::size_t>(st.st_size));
-    preferLargePages(contents_.data(), contents_.capacity());
-    contents_.resize(static_cast<std::size_t>(st.st_size));
-    const ssize_t got = readAt(f.get(), contents_.data(), contents_.size(), 0);
+    auto text = std::make_shared<std::string>();
+    text->reserve(static_cast<std::size_t>(st.st_size));
+    preferLargePages(text->data(), text->capacity());
+    text->resize(static_cast<std::size_t>(st.st_size));
+    const ssize_t got = readAt(f.get(), text->data(), text->size(), 0);
     if (got < 0) throw std::system_error(errno, std::generic_category());
-    contents_.resize(static_cast<std::size_t>(got));
+    text->resize(static_cast<std::size_t>(got));
     // The file may have grown since fstat.
     char more[4096];
     for (;;) {
-      const ssize_t r = readAt(f.get(), more, sizeof more, static_cast<off_t>(contents_.size()));
+      const ssize_t r = readAt(f.get(), more, sizeof more, static_cast<off_t>(text->size()));
       if (r < 0) throw std::system_error(errno, std::generic_category());
       if (r == 0) break;
-      contents_.append(more, static_cast<std::size_t>(r));
+      text->append(more, static_cast<std::size_t>(r));
     }
+    contents_ = std::move(text);
   } catch (const std::bad_alloc&) {
-    contents_.clear();
-    contents_.shrink_to_fit();
     loadError_ = LoadError::NoMemory;
     return false;
   } catch (const std::system_error&) {
-    contents_.clear();
-    contents_.shrink_to_fit();
     loadError_ = LoadError::IoError;
     return false;
   }
@@ -409,12 +406,12 @@ bool DataFile::load() {
 }
 
 void DataFile::markDataEnd(std::size_t offset) {
-  dataEnd_ = std::min(offset, contents_.size());
+  dataEnd_ = std::min(offset, contents().size());
   dataEndKnown_ = true;
   reportWritten_ = false;
   // The report takes the line ends of the data: those of the first data
   // line that has one.
-  const std::string_view data(contents_.data(), dataEnd_);
+  const std::string_view data = contents().substr(0, dataEnd_);
   const std::size_t lf = data.find('\n');
   crlf_ = lf != std::string_view::npos && lf > 0 && data[lf - 1] == '\r';
 }
@@ -442,7 +439,7 @@ DataFile::WriteResult DataFile::checkUnchanged() const {
   if (!selected() || !dataEndKnown_) return WriteResult::NoData;
   Fd f(openRegular(path_, O_RDONLY));
   if (!f.ok()) return WriteResult::IoError;
-  return compareStart(f.get(), std::string_view(contents_.data(), dataEnd_));
+  return compareStart(f.get(), contents().substr(0, dataEnd_));
 }
 
 DataFile::WriteResult DataFile::writeReport(std::string_view report) {
@@ -454,7 +451,7 @@ DataFile::WriteResult DataFile::writeReport(std::string_view report) {
     if (!old.ok()) return WriteResult::IoError;  // removed, or no longer a regular file
     struct stat st {};
     if (::fstat(old.get(), &st) != 0) return WriteResult::IoError;
-    const WriteResult check = compareStart(old.get(), std::string_view(contents_.data(), dataEnd_));
+    const WriteResult check = compareStart(old.get(), contents().substr(0, dataEnd_));
     if (check != WriteResult::Ok) return check;
     // The run's last stop point: from here on the report is written whole.
     checkpoint(Stage::ReportWrite, 0, static_cast<std::int64_t>(report.size()));
@@ -464,7 +461,7 @@ DataFile::WriteResult DataFile::writeReport(std::string_view report) {
     std::size_t keep = dataEnd_;
     if (!reportWritten_) {
       // The first report after a read replaces whatever follows the data.
-      if (!report.empty() && dataEnd_ > 0 && contents_[dataEnd_ - 1] != '\n') lead = eol;
+      if (!report.empty() && dataEnd_ > 0 && contents()[dataEnd_ - 1] != '\n') lead = eol;
     } else {
       // Later reports append; the file may have lost its final line end.
       keep = static_cast<std::size_t>(st.st_size);

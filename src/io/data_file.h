@@ -16,6 +16,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -65,7 +66,7 @@ class DataFile {
   enum class LoadError { None, NotSelected, NotRegular, IoError, NoMemory };
   bool load();
   LoadError loadError() const { return loadError_; }
-  std::string_view contents() const { return contents_; }
+  std::string_view contents() const { return contents_ ? std::string_view(*contents_) : std::string_view(); }
 
   // Called by the reader after a successful read: the offset in contents()
   // after the last data line read. From now on reports can be written; the
@@ -98,7 +99,9 @@ class DataFile {
                            std::string_view lead, std::string_view report);
 
   std::string path_;
-  std::string contents_;
+  // The text of the last load. Never changed once loaded, so copies of the
+  // record (the saved state of a run) share it instead of copying the file.
+  std::shared_ptr<const std::string> contents_;
   std::size_t dataEnd_ = 0;  // contents_[0, dataEnd_) are the data as read
   bool dataEndKnown_ = false;
   bool reportWritten_ = false;  // a report followed the last read
