@@ -1,6 +1,7 @@
 #include "iterative/sweeps_fast.h"
 
 #include <cstddef>
+#include <thread>
 #include <vector>
 
 #include "core/kernel_runtime.h"
@@ -21,16 +22,37 @@ const sweepk::Table& kernelsFor(kernels::Isa isa) {
 
 // Below this order one thread does the upper sums alone.
 constexpr std::size_t kParallelOrder = 384;
+// Below this order a Gauss-Seidel sweep runs on one thread.
+constexpr std::size_t kParallelGaussSeidel = 768;
 
 }  // namespace
+
+void sweepk::yieldNow() { std::this_thread::yield(); }
 
 void fastSweepGaussSeidel(std::int32_t n, const float* A, const float* b, const float* X0,
                           float* X1) {
   if (n <= 0) return;
   const std::size_t nn = static_cast<std::size_t>(n);
   thread_local std::vector<float> rows;
-  rows.resize(2 * sweepk::kGaussSeidelRows * nn);
-  kernelsFor(kernels::activeIsa()).gaussSeidel(nn, A, b, X0, X1, rows.data());
+  rows.resize((sweepk::kGaussSeidelSlots * sweepk::kGaussSeidelRows + 1) * nn);
+  float* T = rows.data();
+  const sweepk::Table& k = kernelsFor(kernels::activeIsa());
+  if (nn < kParallelGaussSeidel || kernels::threadCount() < 2) {
+    k.gaussSeidel(nn, A, b, X0, X1, T);
+    return;
+  }
+  // The chains here, the preparation of the next block on the helper; when
+  // the helper is taken, both pieces come to this thread and the one-thread
+  // sweep runs instead.
+  sweepk::GaussSeidelPair pair;
+  kernels::parallelRanges(0, 2, 1, 2, [&](std::size_t lo, std::size_t hi) {
+    if (hi - lo == 2)
+      k.gaussSeidel(nn, A, b, X0, X1, T);
+    else if (lo == 0)
+      k.gaussSeidelChains(nn, A, b, X1, T, &pair);
+    else
+      k.gaussSeidelAhead(nn, A, X0, X1, T, &pair);
+  });
 }
 
 void fastSweepSor(std::int32_t n, const float* A, const float* b, const float* X0, float* X1,
