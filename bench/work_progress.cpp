@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -224,7 +226,10 @@ int main(int argc, char** argv) {
     const std::size_t h = v.size() / 2;
     return v.size() % 2 ? v[h] : 0.5 * (v[h - 1] + v[h]);
   };
+  // PARVELA_BENCH_ONLY=<start of a driver's name> measures that one alone.
+  const char* only = std::getenv("PARVELA_BENCH_ONLY");
   for (Driver d : drivers) {
+    if (only && std::string_view(name(d)).substr(0, std::strlen(only)) != only) continue;
     std::vector<double> plain, monitored, ratio;
     std::int64_t checkpoints = 0;
     for (int rep = 0; rep < reps; ++rep) {

@@ -50,10 +50,13 @@ class TextUnit {
   std::string take();
   void clear();
 
- private:
   // Makes room for about `extra` more characters; a large text grows in
-  // big steps and asks for large pages.
+  // big steps and asks for large pages. Announcing a long run of writes
+  // this way lets the text grow once instead of by doubling (room never
+  // written to costs no memory).
   void reserveFor(std::size_t extra);
+
+ private:
 
   std::string buffer_;
   bool lineOpen_ = false;      // last write ended with '\'

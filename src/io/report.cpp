@@ -26,6 +26,10 @@ void printRows(std::int32_t rows, std::int32_t cols, const float* M, bool spaced
   const std::size_t r = rows > 0 ? static_cast<std::size_t>(rows) : 0;
   const std::size_t c = cols > 0 ? static_cast<std::size_t>(cols) : 0;
   std::vector<FItem> row(c);
+  // At most 16 characters a value and a line end (and an empty line) per
+  // record of five: all the rows' room at once, with what one row's write
+  // asks for beyond its own need.
+  out.reserveFor(r * (c * 16 + (c / 5 + 1) * 2 + 2) + c * 26 + 64);
   for (std::size_t i = 0; i < r; ++i) {
     for (std::size_t j = 0; j < c; ++j) row[j] = M[j * r + i];
     out.print(row);
