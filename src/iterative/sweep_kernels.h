@@ -12,18 +12,16 @@ struct GaussSeidelPair;
 
 struct Table {
   // One Gauss-Seidel sweep (X1 from X0).
-  // T: scratch of 2 * kGaussSeidelRows * n floats.
-  void (*gaussSeidel)(std::size_t n, const float* A, const float* b, const float* X0, float* X1,
-                      float* T);
+  void (*gaussSeidel)(std::size_t n, const float* A, const float* b, const float* X0, float* X1);
   // The same sweep on two threads: gaussSeidelChains on one runs the
-  // chains block after block, gaussSeidelAhead on the other prepares each
-  // block while the chains of the one before run. Both get the same T and
-  // pair (T of (kGaussSeidelSlots * kGaussSeidelRows + 1) * n floats); they
-  // return when the sweep is done.
-  void (*gaussSeidelChains)(std::size_t n, const float* A, const float* b, float* X1, float* T,
-                            GaussSeidelPair* pair);
-  void (*gaussSeidelAhead)(std::size_t n, const float* A, const float* X0, const float* X1,
-                           float* T, GaussSeidelPair* pair);
+  // chains block after block, gaussSeidelSums on the other the first part
+  // of each block's chains while the block before runs. Both get the same
+  // pair; `partial` is scratch of n floats. They return when the sweep is
+  // done.
+  void (*gaussSeidelChains)(std::size_t n, const float* A, const float* b, const float* X0,
+                            float* X1, GaussSeidelPair* pair);
+  void (*gaussSeidelSums)(std::size_t n, const float* A, const float* X1, float* partial,
+                          GaussSeidelPair* pair);
   // s2(i) = sum over j > i of A(i,j) X0(j), in increasing j, for rows [lo, hi).
   void (*upperSums)(std::size_t n, const float* A, const float* X0, float* s2, std::size_t lo,
                     std::size_t hi);
@@ -37,16 +35,13 @@ struct Table {
 constexpr std::size_t kUpperTile = 64;
 // Rows of a Gauss-Seidel block (one cache line of a column).
 constexpr std::size_t kGaussSeidelRows = 16;
-// Blocks of products the two-thread sweep holds at once (T holds
-// kGaussSeidelSlots * kGaussSeidelRows * n floats, then n for its sums).
-constexpr std::size_t kGaussSeidelSlots = 3;
 
-// What the two threads of a Gauss-Seidel sweep pass each other (read and
-// written with atomic operations only).
+// What the two threads of a Gauss-Seidel sweep pass each other. The
+// counters are read and written with atomic operations only; a block's
+// lanes are written before `ready` counts it and read after.
 struct GaussSeidelPair {
-  int products = 0;  // blocks whose products are stored
-  int ready = 0;     // blocks prepared
-  int started = 0;   // blocks whose chains have begun: X1 is final before each one's first row
+  int ready = 0;    // blocks prepared
+  int started = 0;  // blocks whose chains have begun: X1 is final before each one's first row
   float lanes[2][kGaussSeidelRows] = {};  // a prepared block's sums over the columns before the previous block
 };
 

@@ -10,6 +10,6 @@ namespace parvela::sweepk::scalar {
 namespace {
 #include "iterative/sweep_kernels.inc"
 }  // namespace
-extern const Table kTable = {gaussSeidel, gaussSeidelChains, gaussSeidelAhead, upperSums, sorLower};
+extern const Table kTable = {gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSums, sorLower};
 }  // namespace parvela::sweepk::scalar
 

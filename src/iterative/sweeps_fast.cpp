@@ -23,7 +23,7 @@ const sweepk::Table& kernelsFor(kernels::Isa isa) {
 // Below this order one thread does the upper sums alone.
 constexpr std::size_t kParallelOrder = 384;
 // Below this order a Gauss-Seidel sweep runs on one thread.
-constexpr std::size_t kParallelGaussSeidel = 768;
+constexpr std::size_t kParallelGaussSeidel = 1000;
 
 }  // namespace
 
@@ -33,25 +33,25 @@ void fastSweepGaussSeidel(std::int32_t n, const float* A, const float* b, const 
                           float* X1) {
   if (n <= 0) return;
   const std::size_t nn = static_cast<std::size_t>(n);
-  thread_local std::vector<float> rows;
-  rows.resize((sweepk::kGaussSeidelSlots * sweepk::kGaussSeidelRows + 1) * nn);
-  float* T = rows.data();
   const sweepk::Table& k = kernelsFor(kernels::activeIsa());
   if (nn < kParallelGaussSeidel || kernels::threadCount() < 2) {
-    k.gaussSeidel(nn, A, b, X0, X1, T);
+    k.gaussSeidel(nn, A, b, X0, X1);
     return;
   }
-  // The chains here, the preparation of the next block on the helper; when
-  // the helper is taken, both pieces come to this thread and the one-thread
-  // sweep runs instead.
+  // The chains here, the first part of the next block's chains on the
+  // helper; when the helper is taken, both pieces come to this thread and
+  // the one-thread sweep runs instead.
+  thread_local std::vector<float> scratch;
+  scratch.resize(nn);
+  float* partial = scratch.data();  // this thread's: the helper has its own thread_local
   sweepk::GaussSeidelPair pair;
   kernels::parallelRanges(0, 2, 1, 2, [&](std::size_t lo, std::size_t hi) {
     if (hi - lo == 2)
-      k.gaussSeidel(nn, A, b, X0, X1, T);
+      k.gaussSeidel(nn, A, b, X0, X1);
     else if (lo == 0)
-      k.gaussSeidelChains(nn, A, b, X1, T, &pair);
+      k.gaussSeidelChains(nn, A, b, X0, X1, &pair);
     else
-      k.gaussSeidelAhead(nn, A, X0, X1, T, &pair);
+      k.gaussSeidelSums(nn, A, X1, partial, &pair);
   });
 }
 
