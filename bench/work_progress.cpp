@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
               cancelOrder);
   std::printf("%-14s %8s %12s %10s %10s %s\n", "driver", "after s", "latency ms", "seen ms", "gap ms", "stage");
   for (Driver d : drivers) {
-    for (double after : {0.4, 1.5}) {
+    for (double after : {0.02, 0.05, 0.4, 1.5}) {
       prepare(d, cancelOrder, 1000000);
       WindowLikeMonitor m;
       Clock::time_point done{};
@@ -291,7 +291,7 @@ int main(int argc, char** argv) {
       m.requestCancel();
       worker.join();
       const bool cancelled = lastWorkOutcome() == WorkOutcome::Cancelled;
-      std::printf("%-14s %8.1f %12.1f %10.1f %10.1f %s\n", name(d), after, 1000.0 * seconds(done - request),
+      std::printf("%-14s %8.2f %12.1f %10.1f %10.1f %s\n", name(d), after, 1000.0 * seconds(done - request),
                   cancelled ? 1000.0 * seconds(m.seenAt() - request) : 0.0, 1000.0 * seconds(m.longest_),
                   cancelled ? progressStageName(m.seenStage_) : "ended before the request");
     }
