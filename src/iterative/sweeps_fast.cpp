@@ -23,7 +23,7 @@ const sweepk::Table& kernelsFor(kernels::Isa isa) {
 // Below this order one thread does the upper sums alone.
 constexpr std::size_t kParallelOrder = 384;
 // Below this order a Gauss-Seidel sweep runs on one thread.
-constexpr std::size_t kParallelGaussSeidel = 1000;
+constexpr std::size_t kParallelGaussSeidel = 1500;
 
 }  // namespace
 

@@ -34,7 +34,7 @@ std::vector<SweepCase> sweepCases() {
                        variant % 2 == 0});
     }
   }
-  cases.push_back({1025, 7, 0.02, true});  // two threads, a short last block
+  cases.push_back({1537, 7, 0.02, true});  // two threads, a short last block
   cases.push_back({1000, 3, 0.0, true});
   cases.push_back({1000, 0, 0.001, false});
   return cases;
