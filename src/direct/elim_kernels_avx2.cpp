@@ -40,43 +40,11 @@ struct V {
 
 #include "direct/elim_kernels_impl.h"
 
-constexpr std::size_t kG = 2, kNR = 6, kPanelG = 4;
-
-void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
-              const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
-              std::size_t pw) {
-  trailingImpl<kG, kNR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
-}
-
-void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
-                    std::size_t i0, std::size_t i1) {
-  switch (w / V::L) {
-    case 1: backPanel<1>(X, U, ldU, n, i0, i1); break;
-    case 2: backPanel<2>(X, U, ldU, n, i0, i1); break;
-    case 3: backPanel<3>(X, U, ldU, n, i0, i1); break;
-    case 4: backPanel<4>(X, U, ldU, n, i0, i1); break;
-    case 5: backPanel<5>(X, U, ldU, n, i0, i1); break;
-    default: backPanel<6>(X, U, ldU, n, i0, i1); break;
-  }
-}
+using Set = PathKernels<2, 6, 4, 6>;
 
 }  // namespace avx2
 
-const Kernels* avx2Kernels() {
-  // Constant-initialised: no code of this file runs unless the set is used.
-  static constexpr Kernels k{
-      .mr = avx2::kG * avx2::V::L,
-      .nr = avx2::kNR,
-      .lanes = avx2::V::L,
-      .panelWidth = avx2::kPanelG * avx2::V::L,
-      .columnUpdate = avx2::columnUpdateImpl,
-      .multipliers = avx2::multipliersImpl,
-      .rowUpdate = avx2::rowUpdateImpl,
-      .trailing = avx2::trailing,
-      .backSubstitute = avx2::backSubstitute,
-  };
-  return &k;
-}
+const Kernels* avx2Kernels() { return &avx2::Set::table; }
 
 }  // namespace parvela::elimk
 

@@ -38,41 +38,11 @@ struct V {
 
 #include "direct/elim_kernels_impl.h"
 
-constexpr std::size_t kG = 2, kNR = 12, kPanelG = 2;
-
-void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
-              const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
-              std::size_t pw) {
-  trailingImpl<kG, kNR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
-}
-
-void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
-                    std::size_t i0, std::size_t i1) {
-  switch (w / V::L) {
-    case 1: backPanel<1>(X, U, ldU, n, i0, i1); break;
-    case 2: backPanel<2>(X, U, ldU, n, i0, i1); break;
-    case 3: backPanel<3>(X, U, ldU, n, i0, i1); break;
-    default: backPanel<4>(X, U, ldU, n, i0, i1); break;
-  }
-}
+using Set = PathKernels<2, 12, 2, 4>;
 
 }  // namespace avx512
 
-const Kernels* avx512Kernels() {
-  // Constant-initialised: no code of this file runs unless the set is used.
-  static constexpr Kernels k{
-      .mr = avx512::kG * avx512::V::L,
-      .nr = avx512::kNR,
-      .lanes = avx512::V::L,
-      .panelWidth = avx512::kPanelG * avx512::V::L,
-      .columnUpdate = avx512::columnUpdateImpl,
-      .multipliers = avx512::multipliersImpl,
-      .rowUpdate = avx512::rowUpdateImpl,
-      .trailing = avx512::trailing,
-      .backSubstitute = avx512::backSubstitute,
-  };
-  return &k;
-}
+const Kernels* avx512Kernels() { return &avx512::Set::table; }
 
 }  // namespace parvela::elimk
 

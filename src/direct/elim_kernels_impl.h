@@ -182,3 +182,42 @@ inline void backPanel(float* X, const float* U, std::size_t ldU, std::size_t n, 
       V::store(X + i * W + g * V::L, V::div(V::sub(V::load(X + i * W + g * V::L), s[g]), d));
   }
 }
+
+// ------------------------------------------------------------ kernel set
+// This path's set: trailing tiles of G vectors of rows by NR columns,
+// panels of PanelG vectors, back substitution on panels of 1 .. MaxPanel
+// vectors (a width in between goes to the widest).
+template <std::size_t G, std::size_t NR, std::size_t PanelG, std::size_t MaxPanel>
+struct PathKernels {
+  static void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
+                       const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
+                       std::size_t pw) {
+    trailingImpl<G, NR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
+  }
+  template <std::size_t P>
+  static void backOn(std::size_t panels, float* X, const float* U, std::size_t ldU, std::size_t n,
+                     std::size_t i0, std::size_t i1) {
+    if constexpr (P < MaxPanel) {
+      if (panels == P) return backPanel<P>(X, U, ldU, n, i0, i1);
+      return backOn<P + 1>(panels, X, U, ldU, n, i0, i1);
+    } else {
+      backPanel<P>(X, U, ldU, n, i0, i1);
+    }
+  }
+  static void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
+                             std::size_t i0, std::size_t i1) {
+    backOn<1>(w / V::L, X, U, ldU, n, i0, i1);
+  }
+  // Constant-initialised: no code of the path runs unless the set is used.
+  static constexpr Kernels table{
+      .mr = G * V::L,
+      .nr = NR,
+      .lanes = V::L,
+      .panelWidth = PanelG * V::L,
+      .columnUpdate = columnUpdateImpl,
+      .multipliers = multipliersImpl,
+      .rowUpdate = rowUpdateImpl,
+      .trailing = trailing,
+      .backSubstitute = backSubstitute,
+  };
+};

@@ -33,40 +33,10 @@ struct V {
 
 #include "direct/elim_kernels_impl.h"
 
-constexpr std::size_t kG = 4, kNR = 4, kPanelG = 4;
-
-void trailing(float* C, std::size_t ldc, std::size_t rows, std::size_t cols, const float* Lp,
-              const Flag* Fp, const std::uint8_t* dense, const float* U, std::size_t ldU,
-              std::size_t pw) {
-  trailingImpl<kG, kNR>(C, ldc, rows, cols, Lp, Fp, dense, U, ldU, pw);
-}
-
-void backSubstitute(float* X, std::size_t w, const float* U, std::size_t ldU, std::size_t n,
-                    std::size_t i0, std::size_t i1) {
-  switch (w / V::L) {
-    case 1: backPanel<1>(X, U, ldU, n, i0, i1); break;
-    case 2: backPanel<2>(X, U, ldU, n, i0, i1); break;
-    case 3: backPanel<3>(X, U, ldU, n, i0, i1); break;
-    default: backPanel<4>(X, U, ldU, n, i0, i1); break;
-  }
-}
+using Set = PathKernels<4, 4, 4, 4>;
 
 }  // namespace scalar
 
-const Kernels* scalarKernels() {
-  // Constant-initialised: no code of this file runs unless the set is used.
-  static constexpr Kernels k{
-      .mr = scalar::kG * scalar::V::L,
-      .nr = scalar::kNR,
-      .lanes = scalar::V::L,
-      .panelWidth = scalar::kPanelG * scalar::V::L,
-      .columnUpdate = scalar::columnUpdateImpl,
-      .multipliers = scalar::multipliersImpl,
-      .rowUpdate = scalar::rowUpdateImpl,
-      .trailing = scalar::trailing,
-      .backSubstitute = scalar::backSubstitute,
-  };
-  return &k;
-}
+const Kernels* scalarKernels() { return &scalar::Set::table; }
 
 }  // namespace parvela::elimk

@@ -18,41 +18,18 @@ using testing::CaseKind;
 using testing::EliminationCase;
 using testing::makeEliminationCase;
 
-struct Run {
-  std::vector<float> A, B;
-  std::int32_t ierr = 7, npiv = 3;  // npiv is only ever increased
-  std::string report;
-};
-
+// ierr and npiv as ELIM leaves them (npiv is only ever increased).
 template <class F>
-Run runElim(const EliminationCase& c, F&& elim) {
-  Run r;
-  r.A = c.A;
-  r.B = c.B;
-  ReportFile().clear();
-  elim(c.n, c.nb, r.A.data(), r.B.empty() ? nullptr : r.B.data(), c.threshold, r.ierr, r.npiv);
-  r.report = ReportFile().text();
-  ReportFile().clear();
-  return r;
+auto elimination(F elim) {
+  return [elim](const EliminationCase& c, float* A, float* B) {
+    std::int32_t ierr = 7, npiv = 3;
+    elim(c.n, c.nb, A, B, c.threshold, ierr, npiv);
+    return std::vector<std::int32_t>{ierr, npiv};
+  };
 }
 
-// Compares every path with the plain ELIM; returns the number of paths run.
 void expectSameAsElim(const EliminationCase& c) {
-  const Run ref = runElim(c, ELIM);
-  testing::KernelPathScope scope;
-  for (const testing::KernelPath& p : testing::kernelPaths()) {
-    scope.use(p);
-    const Run got = runElim(c, elimFast);
-    const std::string where = c.label + " isa=" + kernels::isaName(p.isa) +
-                              " threads=" + std::to_string(p.threads);
-    EXPECT_TRUE(testing::sameBits(ref.A, got.A))
-        << where << " A " << testing::firstDifference(ref.A, got.A, c.n);
-    EXPECT_TRUE(testing::sameBits(ref.B, got.B))
-        << where << " B " << testing::firstDifference(ref.B, got.B, c.n);
-    EXPECT_EQ(ref.ierr, got.ierr) << where;
-    EXPECT_EQ(ref.npiv, got.npiv) << where;
-    EXPECT_EQ(ref.report, got.report) << where;
-  }
+  testing::expectSameOnEveryPath(c, elimination(ELIM), elimination(elimFast));
 }
 
 constexpr float kPrag = 1.0E-6f;

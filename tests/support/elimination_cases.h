@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "core/kernel_runtime.h"
+#include "io/fortran_io.h"
+#include "support/kernel_paths.h"
 
 namespace parvela::testing {
 
@@ -121,65 +123,58 @@ inline EliminationCase makeEliminationCase(std::int32_t n, std::int32_t nb, Case
   return c;
 }
 
-// Bit for bit, except that a NaN may stand for any NaN: which operand's NaN
-// a product of two NaNs keeps depends on the order the compiler gives the
-// factors, in the plain kernels as much as in the fast ones. A NaN's sign
-// and payload never change a comparison, a non-NaN result or the report.
-inline bool sameBit(float x, float y) {
-  if (std::isnan(x) && std::isnan(y)) return true;
-  return std::memcmp(&x, &y, sizeof(float)) == 0;
-}
-
 inline bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t p = 0; p < a.size(); ++p)
-    if (!sameBit(a[p], b[p])) return false;
+    if (!sameValue(a[p], b[p])) return false;
   return true;
 }
 
-// First differing element, for the failure message.
+// First differing element, as (row,column), for the failure message.
 inline std::string firstDifference(const std::vector<float>& ref, const std::vector<float>& got,
                                    std::size_t n) {
   for (std::size_t p = 0; p < ref.size() && p < got.size(); ++p) {
-    if (!sameBit(ref[p], got[p]))
+    if (!sameValue(ref[p], got[p]))
       return "(" + std::to_string(p % (n ? n : 1) + 1) + "," + std::to_string(p / (n ? n : 1) + 1) +
              ") " + std::to_string(ref[p]) + " vs " + std::to_string(got[p]);
   }
   return "sizes differ";
 }
 
-// Every instruction-set path this CPU runs, each on 1 and 2 threads.
-struct KernelPath {
-  kernels::Isa isa;
-  int threads;
+// What an elimination leaves: A, B, its status codes and its report text.
+struct EliminationRun {
+  std::vector<float> A, B;
+  std::vector<std::int32_t> codes;
+  std::string report;
 };
 
-inline std::vector<KernelPath> kernelPaths() {
-  std::vector<KernelPath> paths;
-  for (kernels::Isa isa : {kernels::Isa::Scalar, kernels::Isa::Avx2, kernels::Isa::Avx512}) {
-    if (isa > kernels::detectedIsa()) continue;
-    paths.push_back({isa, 1});
-    paths.push_back({isa, 2});
-  }
-  return paths;
+// Runs elim(c, A, B), which returns the status codes, on copies of the
+// case's arrays.
+template <class F>
+EliminationRun runElimination(const EliminationCase& c, F&& elim) {
+  EliminationRun r;
+  r.A = c.A;
+  r.B = c.B;
+  ReportFile().clear();
+  r.codes = elim(c, r.A.data(), r.B.empty() ? nullptr : r.B.data());
+  r.report = ReportFile().text();
+  ReportFile().clear();
+  return r;
 }
 
-// Restores the kernel choice of the process at the end of a test.
-class KernelPathScope {
- public:
-  KernelPathScope() : isa_(kernels::activeIsa()), threads_(kernels::threadCount()) {}
-  ~KernelPathScope() {
-    kernels::setActiveIsa(isa_);
-    kernels::setThreadCount(threads_);
-  }
-  void use(const KernelPath& p) {
-    kernels::setActiveIsa(p.isa);
-    kernels::setThreadCount(p.threads);
-  }
-
- private:
-  kernels::Isa isa_;
-  int threads_;
-};
+// The fast elimination leaves, on every kernel path and thread count, the
+// bits, codes and report of the plain one.
+template <class Plain, class Fast>
+void expectSameOnEveryPath(const EliminationCase& c, Plain&& plain, Fast&& fast) {
+  const EliminationRun ref = runElimination(c, plain);
+  forEachKernelPath([&](const std::string& path) {
+    const EliminationRun got = runElimination(c, fast);
+    const std::string where = c.label + ", " + path;
+    EXPECT_TRUE(sameBits(ref.A, got.A)) << where << " A " << firstDifference(ref.A, got.A, c.n);
+    EXPECT_TRUE(sameBits(ref.B, got.B)) << where << " B " << firstDifference(ref.B, got.B, c.n);
+    EXPECT_EQ(ref.codes, got.codes) << where;
+    EXPECT_EQ(ref.report, got.report) << where;
+  });
+}
 
 }  // namespace parvela::testing
