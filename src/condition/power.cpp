@@ -5,14 +5,18 @@
 #include <cstddef>
 #include <vector>
 
+#include "condition/power_arith.h"
 #include "core/progress.h"
 
 namespace parvela {
 
 namespace {
 
-Complex add(Complex x, Complex y) { return {x.re + y.re, x.im + y.im}; }
-Complex sub(Complex x, Complex y) { return {x.re - y.re, x.im - y.im}; }
+using power::add;
+using power::div;
+using power::kSmallLambda;
+using power::normalise;
+using power::sub;
 
 // (a + bi)(c + di) = (ac - bd) + (ad + bc)i, each part in single precision.
 Complex mul(Complex x, Complex y) {
@@ -22,25 +26,6 @@ Complex mul(Complex x, Complex y) {
   const float bc = x.im * y.re;
   return {ac - bd, ad + bc};
 }
-
-// Quotient formed in double precision, each part stored in single.
-Complex div(Complex x, Complex y) {
-  const double a = x.re, b = x.im, c = y.re, d = y.im;
-  const double t = 1.0 / (c * c + d * d);
-  return {static_cast<float>((a * c + b * d) * t), static_cast<float>((b * c - a * d) * t)};
-}
-
-// Divides both parts of every element by the vector's euclidean length.
-void normalise(std::int32_t n, Complex* V) {
-  const float len = VECTOR_NORM2(n, V);
-  for (std::int32_t i = 0; i < n; ++i) {
-    V[i].re = V[i].re / len;
-    V[i].im = V[i].im / len;
-  }
-}
-
-constexpr std::int32_t kPowerIterations = 1000;
-constexpr float kSmallLambda = 1.0E-6f;
 
 thread_local std::int32_t progressRadius = 0;
 
@@ -118,7 +103,7 @@ void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& 
   std::vector<Complex> C(count);
   for (std::size_t p = 0; p < count; ++p) C[p] = {A[p], 0.0f};
   std::int32_t iter = 0;
-  POWER_COMPLEX(n, C.data(), kPowerIterations, kPowerTolerance, lambda, iter, status, test);
+  POWER_COMPLEX(n, C.data(), power::kIterations, kPowerTolerance, lambda, iter, status, test);
 }
 
 }  // namespace parvela

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "condition/power.h"
+#include "condition/power_arith.h"
 #include "condition/product_kernels.h"
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
@@ -12,6 +13,12 @@
 namespace parvela {
 
 namespace {
+
+using power::add;
+using power::div;
+using power::kSmallLambda;
+using power::normalise;
+using power::sub;
 
 const productk::Table& kernelsFor(kernels::Isa isa) {
 #if defined(__x86_64__)
@@ -22,24 +29,6 @@ const productk::Table& kernelsFor(kernels::Isa isa) {
   return productk::scalar::kTable;
 }
 
-// The complex arithmetic of the power method, as power.cpp does it.
-Complex add(Complex x, Complex y) { return {x.re + y.re, x.im + y.im}; }
-Complex sub(Complex x, Complex y) { return {x.re - y.re, x.im - y.im}; }
-Complex div(Complex x, Complex y) {
-  const double a = x.re, b = x.im, c = y.re, d = y.im;
-  const double t = 1.0 / (c * c + d * d);
-  return {static_cast<float>((a * c + b * d) * t), static_cast<float>((b * c - a * d) * t)};
-}
-void normalise(std::int32_t n, Complex* V) {
-  const float len = VECTOR_NORM2(n, V);
-  for (std::int32_t i = 0; i < n; ++i) {
-    V[i].re = V[i].re / len;
-    V[i].im = V[i].im / len;
-  }
-}
-
-constexpr std::int32_t kPowerIterations = 1000;
-constexpr float kSmallLambda = 1.0E-6f;
 // Below this order one thread computes the product alone.
 constexpr std::size_t kParallelOrder = 256;
 
@@ -130,7 +119,7 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
 void fastEigenPower(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status,
                     float& test, std::int32_t firstPart) {
   std::int32_t iter = 0;
-  fastPowerReal(n, A, kPowerIterations, kPowerTolerance, lambda, iter, status, test, firstPart);
+  fastPowerReal(n, A, power::kIterations, kPowerTolerance, lambda, iter, status, test, firstPart);
 }
 
 void fastTransposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {
