@@ -14,7 +14,6 @@ namespace {
 
 using power::add;
 using power::div;
-using power::kSmallLambda;
 using power::normalise;
 using power::sub;
 
@@ -70,9 +69,7 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
         lambda0 = lambda;
         continue;
       }
-      const Complex change = sub(lambda, lambda0);
-      const float size = modulus(lambda);
-      test = size > kSmallLambda ? modulus(change) / size : modulus(change);
+      test = power::change(lambda, lambda0);
       if (test <= eps) {
         status = 0;
         if (s.re != 0.0f || s.im != 0.0f) lambda = add(lambda, s);

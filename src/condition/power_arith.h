@@ -25,6 +25,14 @@ inline Complex div(Complex x, Complex y) {
   return {static_cast<float>((a * c + b * d) * t), static_cast<float>((b * c - a * d) * t)};
 }
 
+// How much the eigenvalue estimate moved in one iteration: relative to
+// its size, or absolute when it is small.
+inline float change(Complex lambda, Complex lambda0) {
+  const Complex d = sub(lambda, lambda0);
+  const float size = modulus(lambda);
+  return size > kSmallLambda ? modulus(d) / size : modulus(d);
+}
+
 // Divides both parts of every element by the vector's euclidean length.
 inline void normalise(std::int32_t n, Complex* V) {
   const float len = VECTOR_NORM2(n, V);

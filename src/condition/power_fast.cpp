@@ -16,7 +16,6 @@ namespace {
 
 using power::add;
 using power::div;
-using power::kSmallLambda;
 using power::normalise;
 using power::sub;
 
@@ -88,9 +87,7 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
         lambda0 = lambda;
         continue;
       }
-      const Complex change = sub(lambda, lambda0);
-      const float size = modulus(lambda);
-      test = size > kSmallLambda ? modulus(change) / size : modulus(change);
+      test = power::change(lambda, lambda0);
       checkpoint(Stage::PowerMethod, iter, nlim, test, part);
       if (test <= eps) {
         status = 0;

@@ -21,30 +21,14 @@
 #include "direct/proba_fast.h"
 #include "direct/tiles.h"
 #include "io/fortran_io.h"
+#include "support/kernel_paths.h"
 #include "support/matrices.h"
 
 namespace parvela {
 namespace {
 
-using kernels::Isa;
 
-// Runs fn once per instruction-set path and thread count, then restores
-// the defaults.
-template <class Fn>
-void onEveryPath(Fn fn) {
-  const Isa savedIsa = kernels::activeIsa();
-  const int savedThreads = kernels::threadCount();
-  for (Isa isa : {Isa::Scalar, Isa::Avx2, Isa::Avx512}) {
-    if (isa > kernels::detectedIsa()) continue;
-    for (int threads : {1, 2}) {
-      kernels::setActiveIsa(isa);
-      kernels::setThreadCount(threads);
-      fn(std::string(kernels::isaName(isa)) + "/" + std::to_string(threads) + "t");
-    }
-  }
-  kernels::setActiveIsa(savedIsa);
-  kernels::setThreadCount(savedThreads);
-}
+using testing::forEachKernelPath;
 
 // Position of the first differing bit pattern, or -1.
 long firstDifference(const std::vector<float>& a, const std::vector<float>& b) {
@@ -162,7 +146,7 @@ TEST(TileProducts, EverySumInAscendingOrder) {
             y64[i] = t;
           }
         }
-      onEveryPath([&](const std::string& path) {
+      forEachKernelPath([&](const std::string& path) {
         SCOPED_TRACE(path + " " + extraName(e) + " M=" + std::to_string(sh.M));
         const tiles::Ops& t = tiles::ops();
         std::vector<float> g32(C0);
@@ -191,25 +175,21 @@ struct LuOutcome {
   std::string report, stdOut;
 };
 
-LuOutcome luReference(std::int32_t n, std::int32_t nb, const std::vector<float>& A0,
-                      const std::vector<float>& B0) {
+// factor(A, ORDER, ierr) then, when it succeeds, solve(LU, ORDER, X) for
+// the nb right-hand sides in X.
+template <class Factor, class Solve>
+LuOutcome runLu(std::int32_t n, const std::vector<float>& A0, const std::vector<float>& B0,
+                Factor&& factor, Solve&& solve) {
   LuOutcome r;
   r.A = A0;
   std::vector<std::int32_t> order(n);
   ReportFile().clear();
   StdOut().clear();
   swapCount = 0;
-  LUDECOMP(r.A.data(), n, order.data(), r.ierr);
+  factor(r.A.data(), order.data(), r.ierr);
   r.swaps = swapCount;
   r.X = B0;
-  if (r.ierr == 0) {
-    std::vector<float> x(n);
-    for (std::int32_t k = 0; k < nb; ++k) {
-      float* b = r.X.data() + static_cast<std::size_t>(k) * n;
-      LUSOLVE(r.A.data(), b, n, x.data(), order.data());
-      std::copy(x.begin(), x.end(), b);
-    }
-  }
+  if (r.ierr == 0) solve(r.A.data(), order.data(), r.X.data());
   r.order.resize(n);
   std::memcpy(r.order.data(), order.data(), sizeof(std::int32_t) * n);
   r.report = ReportFile().take();
@@ -217,29 +197,31 @@ LuOutcome luReference(std::int32_t n, std::int32_t nb, const std::vector<float>&
   return r;
 }
 
+LuOutcome luReference(std::int32_t n, std::int32_t nb, const std::vector<float>& A0,
+                      const std::vector<float>& B0) {
+  return runLu(
+      n, A0, B0, [&](float* A, std::int32_t* order, std::int32_t& ierr) { LUDECOMP(A, n, order, ierr); },
+      [&](const float* LU, std::int32_t* order, float* X) {
+        std::vector<float> x(n);
+        for (std::int32_t k = 0; k < nb; ++k) {
+          float* b = X + static_cast<std::size_t>(k) * n;
+          LUSOLVE(LU, b, n, x.data(), order);
+          std::copy(x.begin(), x.end(), b);
+        }
+      });
+}
+
 LuOutcome luFast(std::int32_t n, std::int32_t nb, const std::vector<float>& A0,
                  const std::vector<float>& B0) {
-  LuOutcome r;
-  r.A = A0;
-  std::vector<std::int32_t> order(n);
-  ReportFile().clear();
-  StdOut().clear();
-  swapCount = 0;
-  luFactor(r.A.data(), n, order.data(), r.ierr);
-  r.swaps = swapCount;
-  r.X = B0;
-  if (r.ierr == 0) luSolve(r.A.data(), n, order.data(), nb, r.X.data());
-  r.order.resize(n);
-  std::memcpy(r.order.data(), order.data(), sizeof(std::int32_t) * n);
-  r.report = ReportFile().take();
-  r.stdOut = StdOut().take();
-  return r;
+  return runLu(
+      n, A0, B0, [&](float* A, std::int32_t* order, std::int32_t& ierr) { luFactor(A, n, order, ierr); },
+      [&](const float* LU, std::int32_t* order, float* X) { luSolve(LU, n, order, nb, X); });
 }
 
 void expectSameLu(std::int32_t n, std::int32_t nb, const std::vector<float>& A0,
                   const std::vector<float>& B0, const std::string& label) {
   const LuOutcome ref = luReference(n, nb, A0, B0);
-  onEveryPath([&](const std::string& path) {
+  forEachKernelPath([&](const std::string& path) {
     SCOPED_TRACE(label + " " + path);
     const LuOutcome got = luFast(n, nb, A0, B0);
     EXPECT_EQ(got.ierr, ref.ierr);
@@ -359,7 +341,7 @@ void expectSameCholesky(std::int32_t n, std::int32_t nb, const std::vector<float
                                       BACK(n, S, B + static_cast<std::size_t>(k) * n);
                                     }
                                   });
-  onEveryPath([&](const std::string& path) {
+  forEachKernelPath([&](const std::string& path) {
     SCOPED_TRACE(label + " " + path);
     const CholOutcome got = cholRun(n, nb, S0, B0, choleskyFactor, choleskySolve);
     EXPECT_EQ(got.status, ref.status);
@@ -416,7 +398,7 @@ void expectSameResiduals(std::int32_t n, std::int32_t nb, const std::vector<floa
                          const std::string& label) {
   std::vector<float> ref(B.size(), 1.0f);
   PROBA_RESIDUALS(n, nb, A.data(), B.data(), X.data(), ref.data());
-  onEveryPath([&](const std::string& path) {
+  forEachKernelPath([&](const std::string& path) {
     SCOPED_TRACE(label + " " + path);
     std::vector<float> got(B.size(), 2.0f);
     probaResiduals(n, nb, A.data(), B.data(), X.data(), got.data());
