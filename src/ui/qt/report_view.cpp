@@ -23,6 +23,7 @@
 #include <algorithm>
 
 #include "ui/qt/qt_text.h"
+#include "ui/qt/text_editor.h"
 
 namespace parvela::qt {
 
@@ -67,18 +68,7 @@ QString expandTabs(const QString& line) {
 }  // namespace
 
 QFont reportFont() {
-  static const QFont font = [] {
-    QFont f(QStringLiteral("DejaVu Sans Mono"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setFixedPitch(true);
-    if (QFontInfo(f).fixedPitch()) return f;
-    for (const QString& family : QFontDatabase::families()) {
-      if (!QFontDatabase::isFixedPitch(family)) continue;
-      QFont g(family);
-      if (QFontInfo(g).fixedPitch()) return g;
-    }
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  }();
+  static const QFont font = fixedPitchFont();
   return font;
 }
 

@@ -17,8 +17,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
-#include "ui/qt/large_text_view.h"
+#include "ui/qt/report_view.h"
 #include "ui/qt/qt_platform.h"
 
 namespace parvela::qt {
@@ -43,6 +45,18 @@ QByteArray readWhole(QFile& file) {
     if (!more.isEmpty()) bytes += more;
   }
   return bytes;
+}
+
+constexpr std::string_view kReportStart = "Problema: ";
+
+// The last line that begins with a report's first words (0 when none does).
+qint64 newestReportLine(const char* text, qint64 size) {
+  const qint64 n = static_cast<qint64>(kReportStart.size());
+  for (qint64 pos = size - n; pos >= 0; --pos) {
+    if ((pos == 0 || text[pos - 1] == '\n') && std::string_view(text + pos, kReportStart.size()) == kReportStart)
+      return std::count(text, text + pos, '\n');
+  }
+  return 0;
 }
 
 // True when no byte has its high bit set; checked a block at a time so that
@@ -138,6 +152,10 @@ void TextEditorWindow::load() {
     save_->setEnabled(false);
     return;
   }
+  if (file.size() > kLargeFile) {
+    showLarge();
+    return;
+  }
   original_ = readWhole(file);
   const QByteArray& bytes = original_;
   crlf_ = bytes.contains("\r\n");
@@ -151,19 +169,6 @@ void TextEditorWindow::load() {
     latin1_ = utf8.hasError();
   }
   const qint64 newest = newestReportLine(bytes.constData(), bytes.size());
-
-  if (bytes.size() > kLargeFile) {
-    // Shown from the bytes themselves; nothing to edit, and Save (which
-    // changes nothing) keeps the file as it is.
-    large_ = new LargeTextView(original_, latin1_, this);
-    large_->setFont(edit_->font());
-    layout()->replaceWidget(edit_, large_);
-    edit_->hide();
-    edit_->setReadOnly(true);
-    setWindowTitle(QFileInfo(path_).fileName() + QStringLiteral("[*] - Parvela (doar citire)"));
-    large_->scrollToLine(newest);
-    return;
-  }
 
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                 QStringDecoder::Flag::ConvertInitialBom);
@@ -183,6 +188,29 @@ void TextEditorWindow::load() {
   }
 }
 
+void TextEditorWindow::showLarge() {
+  // Nothing to edit, and Save (which changes nothing) leaves the file alone.
+  edit_->setReadOnly(true);
+  if (!pages_.open(QFile::encodeName(path_).toStdString())) {
+    platform_.showMessage(QStringLiteral("Cannot open the file:\n") + path_, QStringLiteral("Error"),
+                          IconKind::Error);
+    save_->setEnabled(false);
+    return;
+  }
+  large_ = new ReportText(pages_, this);
+  large_->reload();
+  layout()->replaceWidget(edit_, large_);
+  edit_->hide();
+  setWindowTitle(QFileInfo(path_).fileName() + QStringLiteral("[*] - Parvela (doar citire)"));
+  // The newest report at the top: the last line that begins with its first
+  // words.
+  const std::string start = "\n" + std::string(kReportStart);
+  std::size_t newest = 0;
+  if (const auto m = pages_.find(start, pages_.size(), false, true))
+    newest = m->line + 1;
+  large_->scrollToLine(newest);
+}
+
 qint64 TextEditorWindow::firstVisibleLine() const {
   if (large_) return large_->firstVisibleLine();
   return edit_->verticalScrollBar()->value();  // the plain text box scrolls by lines
@@ -190,7 +218,8 @@ qint64 TextEditorWindow::firstVisibleLine() const {
 
 bool TextEditorWindow::save() {
   if (path_.isEmpty()) return false;
-  if (large_ || !changed_) {
+  if (large_) return true;  // shown from the file itself, which is as it was
+  if (!changed_) {
     // Nothing changed: the bytes as they were read (line ends, blanks and
     // all).
     QFile file(path_);

@@ -7,12 +7,14 @@
 #include <QFont>
 #include <QString>
 
+#include "ui/core/paged_file.h"
+
 class QPlainTextEdit;
 class QPushButton;
 
 namespace parvela::qt {
 
-class LargeTextView;
+class ReportText;
 class QtPlatform;
 
 // The editor's font: a fixed-pitch face whatever fonts are installed
@@ -28,12 +30,14 @@ class TextEditorWindow : public QDialog {
 
   const QString& path() const { return path_; }
   QPlainTextEdit* editor() const { return edit_; }
-  // Files larger than this are shown read-only in a view that keeps only
-  // their bytes (editing them in the text box would take seconds and many
-  // times the file's size in memory).
+  // Files larger than this are shown read-only in the report view's text
+  // area, which reads the lines it shows from the file (editing them in the
+  // text box would take seconds and many times the file's size in memory).
   static constexpr qint64 kLargeFile = 8 * 1024 * 1024;
   // The view of a large file (nullptr for a file shown in the text box).
-  LargeTextView* largeView() const { return large_; }
+  ReportText* largeView() const { return large_; }
+  // The large file's line index (empty for a file in the text box).
+  const PagedFile& pages() const { return pages_; }
   // The first line in sight (0-based).
   qint64 firstVisibleLine() const;
   QPushButton* saveButton() const { return save_; }
@@ -49,11 +53,13 @@ class TextEditorWindow : public QDialog {
 
  private:
   void load();
+  void showLarge();
 
   QString path_;
   QtPlatform& platform_;
   QPlainTextEdit* edit_ = nullptr;
-  LargeTextView* large_ = nullptr;
+  PagedFile pages_;
+  ReportText* large_ = nullptr;
   QByteArray original_;  // the bytes read, written back by a Save without changes
   bool changed_ = false;  // the text was changed since it was read
   QPushButton* save_ = nullptr;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "qt_test_support.h"
-#include "ui/qt/large_text_view.h"
+#include "ui/qt/report_view.h"
 
 namespace parvela::qt::test {
 namespace {
@@ -184,9 +184,9 @@ TEST_F(EditorTest, ALargeFileOpensAtOnceInAViewOfItsBytes) {
   // The newest report is in sight (at the top, unless the file ends first).
   EXPECT_LE(editor.firstVisibleLine(), newest);
   EXPECT_GT(editor.firstVisibleLine(), newest - 60);
-  EXPECT_EQ(editor.largeView()->line(newest), "Problema: Inversare matrice");
-  EXPECT_EQ(editor.largeView()->line(newest + 1), " Solutia:   ");  // trailing blanks kept, no CR
-  EXPECT_EQ(editor.largeView()->lineCount(), newest + 3);
+  EXPECT_EQ(editor.largeView()->lineText(newest), "Problema: Inversare matrice");
+  EXPECT_EQ(editor.largeView()->lineText(newest + 1), " Solutia:   ");  // trailing blanks kept, no CR
+  EXPECT_EQ(editor.pages().lineCount(), static_cast<std::size_t>(newest + 3));
   EXPECT_TRUE(QFontInfo(editor.largeView()->font()).fixedPitch());
   ASSERT_TRUE(editor.save());
   EXPECT_EQ(readFile(file("big.dat")), text);
