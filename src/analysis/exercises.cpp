@@ -1,7 +1,6 @@
 #include "analysis/exercises.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -172,7 +171,9 @@ void makeSpd(Xoshiro256& g, int n, Exercise& e) {
 // numbers beyond what a single-precision real holds are not taken; the
 // walk stops, after at least 2n steps, once kappa reaches 10^k / 2.
 void makeIll(Xoshiro256& g, int n, int k, Exercise& e) {
-  const long double lo = std::pow(10.0L, k) / 2, hi = std::pow(10.0L, k) * 2;
+  std::int64_t power = 1;
+  for (int t = 0; t < k; ++t) power *= 10;
+  const std::int64_t lo = power / 2, hi = power * 2;  // integers: the same walk everywhere
   // ||A||inf * 5 bounds |b|.
   const std::int64_t normLimit = kExactInFloat / kSolutionRange;
   const std::int64_t inverseLimit = std::int64_t(1) << 50;
@@ -204,12 +205,12 @@ void makeIll(Xoshiro256& g, int n, int k, Exercise& e) {
       }
       if (!ok) continue;
       const std::int64_t na = normInf(a2);
-      const long double kappa2 = static_cast<long double>(na) * static_cast<long double>(normInf(inv2));
+      const __int128 kappa2 = static_cast<__int128>(na) * normInf(inv2);
       if (na > normLimit || kappa2 > hi) continue;
       a = std::move(a2);
       inv = std::move(inv2);
       kappa = static_cast<std::int64_t>(kappa2);
-      if (++steps >= minSteps && kappa2 >= lo) break;
+      if (++steps >= minSteps && kappa >= lo) break;
     }
     if (steps < minSteps || kappa < lo) continue;  // another walk
     e.A = a;
@@ -270,9 +271,9 @@ std::string integerList(const std::vector<std::int64_t>& v) {
   return s + ")";
 }
 
-std::string scientific(long double v) {
+std::string scientific(double v) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.2LE", v);
+  std::snprintf(buf, sizeof buf, "%.2E", v);
   return buf;
 }
 
@@ -378,7 +379,7 @@ std::string answerKey(const ExerciseRequest& r, const std::vector<Exercise>& set
       case ExerciseKind::Ill:
         out += "  x = " + integerList(e.x) + "\n";
         out += "  numarul de conditie in norma infinit = " + std::to_string(e.condInf) + " (" +
-               scientific(static_cast<long double>(e.condInf)) + ")\n";
+               scientific(static_cast<double>(e.condInf)) + ")\n";
         break;
       case ExerciseKind::Singular: {
         const int n = e.A.rows;
