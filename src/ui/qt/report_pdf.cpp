@@ -34,7 +34,7 @@ constexpr double kLargestPoints = 9.0;
 constexpr double kSmallestPoints = 6.0;
 constexpr double kHeaderPoints = 8.0;
 // The chart is laid out at this width (in its own units) and scaled to the page.
-constexpr double kChartWidth = 1000.0;
+constexpr double kChartWidth = 720.0;
 
 QFont textFont(double points) {
   QFont f = reportFont();
