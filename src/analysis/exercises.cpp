@@ -117,9 +117,6 @@ void makePivoting(Xoshiro256& g, int n, Exercise& e) {
     e.zeroPivotStep = s;
     break;
   }
-  e.x = randomSolution(g, n);
-  setRightHandSide(e);
-  checkUnique(e);
 }
 
 // Off-diagonal entries in [-4, 4]; each diagonal entry exceeds its row's
@@ -136,9 +133,6 @@ void makeDominant(Xoshiro256& g, int n, Exercise& e) {
     a(i, i) = off + g.uniform(1, 5);
   }
   e.A = a;
-  e.x = randomSolution(g, n);
-  setRightHandSide(e);
-  checkUnique(e);
 }
 
 // A = L L^T with L lower triangular, integers, diagonal 1..3: symmetric,
@@ -159,9 +153,6 @@ void makeSpd(Xoshiro256& g, int n, Exercise& e) {
   for (const mpz_class& m : leadingMinors(a))
     if (m <= 0) throw std::logic_error("exercise check failed");
   e.A = a;
-  e.x = randomSolution(g, n);
-  setRightHandSide(e);
-  checkUnique(e);
 }
 
 // A unimodular integer matrix (det = +-1, so A^-1 is an integer matrix and
@@ -217,9 +208,6 @@ void makeIll(Xoshiro256& g, int n, int k, Exercise& e) {
     e.condInf = normInf(a) * normInf(inv);
     break;
   }
-  e.x = randomSolution(g, n);
-  setRightHandSide(e);
-  checkUnique(e);
   const mpz_class det = exactDeterminant(e.A);
   if (det != 1 && det != -1) throw std::logic_error("exercise check failed");
 }
@@ -309,8 +297,12 @@ Exercise makeExercise(const ExerciseRequest& r, std::int32_t number) {
     case ExerciseKind::Dominant: makeDominant(g, r.order, e); break;
     case ExerciseKind::Spd: makeSpd(g, r.order, e); break;
     case ExerciseKind::Ill: makeIll(g, r.order, r.logCond, e); break;
-    case ExerciseKind::Singular: makeSingular(g, r.order, e); break;
+    case ExerciseKind::Singular: makeSingular(g, r.order, e); return e;
   }
+  // A system with one solution: the matrix first, then the solution.
+  e.x = randomSolution(g, r.order);
+  setRightHandSide(e);
+  checkUnique(e);
   return e;
 }
 
