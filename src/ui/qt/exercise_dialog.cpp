@@ -128,7 +128,7 @@ bool ExerciseDialog::writeSet() {
   }
   const ExerciseSetResult result = writeExerciseSet(r, dir, true);
   if (!result.ok) {
-    platform().messageBox(result.error, "Eroare", IconKind::Error);
+    platform().messageBox(result.error, "Error", IconKind::Error);
     return false;
   }
   written_ = result.written;
