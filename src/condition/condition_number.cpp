@@ -101,7 +101,7 @@ MethodOutcome NUMAR_CONDITIE() {
   std::int32_t iterations = 0;
   auto power = [&](const float* M, Complex& lambda, std::int32_t& status, float& test, std::int32_t firstPart) {
     if (stepKernels)
-      EIGEN_POWER(n, M, lambda, status, test, &iterations);
+      EIGEN_POWER(n, M, lambda, status, test, &iterations, firstPart);
     else
       fastEigenPower(n, M, lambda, status, test, firstPart, &iterations);
   };
@@ -117,7 +117,6 @@ MethodOutcome NUMAR_CONDITIE() {
   float normInv = 0.0f;
 
   // ||A||
-  setPowerProgressRadius(0);
   switch (code) {
     case kSpectral:
       power(A, lambdaA, statusA, test, 1);
@@ -179,7 +178,6 @@ MethodOutcome NUMAR_CONDITIE() {
   report.write("(a)", {""});
 
   // ||A^-1||
-  setPowerProgressRadius(1);
   switch (code) {
     case kSpectral:
       power(B, lambdaInv, statusInv, test, 3);

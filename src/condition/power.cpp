@@ -28,13 +28,7 @@ Complex mul(Complex x, Complex y) {
   return {ac - bd, ad + bc};
 }
 
-thread_local std::int32_t progressRadius = 0;
-
 }  // namespace
-
-void setPowerProgressRadius(std::int32_t radius) { progressRadius = radius; }
-
-std::int32_t powerPass(std::int32_t radius, bool shifted) { return 2 * radius + (shifted ? 2 : 1); }
 
 void publishPowerIteration(std::int32_t n, std::int32_t iter, std::int32_t pass, Complex estimate,
                            double measure) {
@@ -53,7 +47,8 @@ void publishPowerIteration(std::int32_t n, std::int32_t iter, std::int32_t pass,
 }
 
 void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Complex& lambda,
-                   std::int32_t& iter, std::int32_t& status, float& test, std::int32_t* total) {
+                   std::int32_t& iter, std::int32_t& status, float& test, std::int32_t* total,
+                   std::int32_t firstPass) {
   iter = 0;
   test = 0.0f;
   if (total) *total = 0;
@@ -72,7 +67,7 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
 
   for (;;) {  // one pass
     iter = 0;
-    const std::int32_t pass = powerPass(progressRadius, s.im != 0.0f);
+    const std::int32_t pass = s.im != 0.0f ? firstPass + 1 : firstPass;
     for (;;) {  // one iteration
       ++iter;
       if (total) ++*total;
@@ -121,12 +116,13 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
 }
 
 void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test,
-                 std::int32_t* total) {
+                 std::int32_t* total, std::int32_t firstPass) {
   const std::size_t count = n > 0 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n) : 0;
   std::vector<Complex> C(count);
   for (std::size_t p = 0; p < count; ++p) C[p] = {A[p], 0.0f};
   std::int32_t iter = 0;
-  POWER_COMPLEX(n, C.data(), power::kIterations, kPowerTolerance, lambda, iter, status, test, total);
+  POWER_COMPLEX(n, C.data(), power::kIterations, kPowerTolerance, lambda, iter, status, test, total,
+                firstPass);
 }
 
 }  // namespace parvela
