@@ -24,6 +24,7 @@
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "core/progress.h"
+#include "run/dispatcher.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
 #include "ui/core/templates.h"
@@ -88,8 +89,8 @@ constexpr const char* kHelp =
     "one data file, each file's messages and standard-output lines start with the\n"
     "file's name and \": \". Exit status: 0 on success (also when the report records a\n"
     "numerical breakdown), 1 after an \"Error\" or \"Eroare\" message, a run the window\n"
-    "would not allow, or a file that cannot be used, 2 for a usage error; with several\n"
-    "files, the largest of their statuses.\n";
+    "would not allow or that wrote nothing, or a file that cannot be used, 2 for a usage\n"
+    "error; with several files, the largest of their statuses.\n";
 
 struct UsageError {
   std::string message;
@@ -491,7 +492,8 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
       return 1;
     }
     dialog.click(kIdSolve);
-    if (stopped()) return 1;
+    // A run that wrote nothing (its message says why) fails the file.
+    if (stopped() || lastRunResult().status == RunStatus::Refused) return 1;
   }
   return 0;
 }

@@ -40,8 +40,8 @@ void runFactor(int n, int reps) {
     };
     const auto ours = [&] {
       std::int32_t ierr = 0;
-      swapCount = 0;
-      luFactor(A.data(), n, order.data(), ierr);
+      std::int32_t swaps = 0;
+      luFactor(A.data(), n, order.data(), ierr, swaps);
       luSolve(A.data(), n, order.data(), 1, B.data());
     };
     bench::row("LUDECOMP+LUSOLVE", n, "sgetrf+sgetrs",

@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "condition/elim2.h"
 #include "condition/elim2_fast.h"
 #include "condition/norms.h"
 #include "condition/power.h"
 #include "condition/power_fast.h"
 #include "core/problem_state.h"
 #include "core/progress.h"
+#include "core/steps.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -77,11 +79,12 @@ std::string_view conditionLayout(float cond) {
 
 }  // namespace
 
-void NUMAR_CONDITIE() {
+MethodOutcome NUMAR_CONDITIE() {
+  MethodOutcome result;
   ProblemState& ps = problem();
   const std::int32_t n = ps.n > 0 ? ps.n : 0;
   const std::size_t nn = static_cast<std::size_t>(n);
-  if (ps.A.size() < nn * nn || ps.B.size() < nn * nn) return;  // no problem read
+  if (ps.A.size() < nn * nn || ps.B.size() < nn * nn) return result;  // no problem read
   float* A = ps.A.data();
   float* B = ps.B.data();
   const std::int32_t code = ps.normIndex;
@@ -92,6 +95,20 @@ void NUMAR_CONDITIE() {
     PRINTA(n, ps.nb, A, B, false);
   }
 
+  // Small matrices take the straightforward kernels, which show every
+  // step; the fast ones give the same bits.
+  const bool stepKernels = useStepKernels(n);
+  std::int32_t iterations = 0;
+  auto power = [&](const float* M, Complex& lambda, std::int32_t& status, float& test, std::int32_t firstPart) {
+    if (stepKernels)
+      EIGEN_POWER(n, M, lambda, status, test, &iterations, firstPart);
+    else
+      fastEigenPower(n, M, lambda, status, test, firstPart, &iterations);
+  };
+  ConditionOutcome outcome;
+  outcome.normIndex = code;
+  std::int32_t iterationsA = 0;
+
   std::vector<float> W;
   Complex lambdaA{}, lambdaATA{}, lambdaInv{};
   std::int32_t statusA = 0, statusATA = 0, statusInv = 0, statusBTB = 0;
@@ -100,10 +117,9 @@ void NUMAR_CONDITIE() {
   float normInv = 0.0f;
 
   // ||A||
-  setPowerProgressRadius(0);
   switch (code) {
     case kSpectral:
-      fastEigenPower(n, A, lambdaA, statusA, test, 1);
+      power(A, lambdaA, statusA, test, 1);
       if (statusA < 0) {
         writePowerFailure(
             " A: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de iteratii (metoda Puterii).",
@@ -116,7 +132,7 @@ void NUMAR_CONDITIE() {
       break;
     case kTwo:
       gram(nn, A, W);
-      fastEigenPower(n, W.data(), lambdaATA, statusATA, test, 1);
+      power(W.data(), lambdaATA, statusATA, test, 1);
       if (statusATA < 0) {
         writePowerFailure(
             " A_transpus*A: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de iteratii "
@@ -130,12 +146,23 @@ void NUMAR_CONDITIE() {
       break;
   }
 
+  iterationsA = iterations;
+  outcome.normA = normA;
+
   // A^-1 into B.
   std::int32_t status = 0;
-  elim2Fast(n, n, A, B, kInversePivot, status);
-  if (status < 0) {
+  const KernelStatus inverted = stepKernels ? ELIM2(n, n, A, B, kInversePivot, status)
+                                            : elim2Fast(n, n, A, B, kInversePivot, status);
+  if (inverted.failed) {
+    writeInversePivotLine(inverted.step, inverted.value, kInversePivot);
     report.write("(/, a)", {"* Matrice aproape singulara."});
-    return;
+    result.breakdown = Breakdown{BreakdownKind::NearlySingular, inverted.step, inverted.value, kInversePivot};
+    publishBreakdown(n, inverted.step, inverted.value, kInversePivot);
+    if (code == kSpectral || code == kTwo)
+      outcome.radii.push_back({code == kSpectral ? normA : modulus(lambdaATA), statusA >= 0 && statusATA >= 0,
+                            iterationsA});
+    result.condition = outcome;
+    return result;
   }
 
   if (ps.printMatrix) {
@@ -151,10 +178,9 @@ void NUMAR_CONDITIE() {
   report.write("(a)", {""});
 
   // ||A^-1||
-  setPowerProgressRadius(1);
   switch (code) {
     case kSpectral:
-      fastEigenPower(n, B, lambdaInv, statusInv, test, 3);
+      power(B, lambdaInv, statusInv, test, 3);
       if (statusInv < 0) {
         writePowerFailure(
             " A-invers: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de iteratii "
@@ -171,7 +197,7 @@ void NUMAR_CONDITIE() {
     case kTwo:
       report.write("(/, a)", {" Norma-2 (norma euclidiana):"});
       gram(nn, B, W);
-      fastEigenPower(n, W.data(), lambdaInv, statusBTB, test, 3);
+      power(W.data(), lambdaInv, statusBTB, test, 3);
       if (statusBTB < 0) {
         writePowerFailure(
             " A-invers_transpus*A-invers: Toleranta 1E-5 la \"lambda\", nu s-a atins in 1000 de "
@@ -188,6 +214,7 @@ void NUMAR_CONDITIE() {
   }
 
   const float cond = normA * normInv;
+  const std::int32_t iterationsInv = iterations;
 
   bool doubtful = false;
   switch (code) {
@@ -195,12 +222,15 @@ void NUMAR_CONDITIE() {
       writeRadius(true, " Raza_spectrala(A):", normA, statusA < 0);
       writeRadius(false, " Raza_spectrala(A-invers):", normInv, statusInv < 0);
       doubtful = statusA < 0 || statusInv < 0;
+      outcome.radii = {{normA, statusA >= 0, iterationsA}, {normInv, statusInv >= 0, iterationsInv}};
       break;
     case kTwo:
       writeRadius(true, " Raza_spectrala(A_transpus*A) =", modulus(lambdaATA), statusATA < 0);
       writeRadius(false, " Raza_spectrala(A-invers_transpus*A-invers) =", modulus(lambdaInv),
                   statusBTB < 0);
       doubtful = statusATA < 0 || statusBTB < 0;
+      outcome.radii = {{modulus(lambdaATA), statusATA >= 0, iterationsA},
+                    {modulus(lambdaInv), statusBTB >= 0, iterationsInv}};
       break;
     default:
       report.write("(/, a, 1pg15.7)", {" Norm(A) =", normA});
@@ -216,6 +246,11 @@ void NUMAR_CONDITIE() {
   } else {
     report.write(layout, {" Numarul de conditie =", cond});
   }
+  outcome.normInverse = normInv;
+  outcome.condition = cond;
+  outcome.doubtful = doubtful;
+  result.condition = outcome;
+  return result;
 }
 
 }  // namespace parvela

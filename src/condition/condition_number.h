@@ -1,8 +1,10 @@
 // The condition-number driver.
 #pragma once
 
+#include "core/run_result.h"
+
 namespace parvela {
 
-void NUMAR_CONDITIE();
+MethodOutcome NUMAR_CONDITIE();
 
 }  // namespace parvela

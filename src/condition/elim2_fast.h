@@ -3,10 +3,13 @@
 
 #include <cstdint>
 
+#include "core/run_result.h"
+
 namespace parvela {
 
-// Same arguments and the same bits as ELIM2, the same pivot line.
-void elim2Fast(std::int32_t n, std::int32_t m, float* A, float* B, float eps,
-               std::int32_t& status);
+// Same arguments, the same bits and the same status as ELIM2; publishes a
+// summary of every column to the thread's step listener.
+KernelStatus elim2Fast(std::int32_t n, std::int32_t m, float* A, float* B, float eps,
+                       std::int32_t& status);
 
 }  // namespace parvela

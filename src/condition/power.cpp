@@ -3,10 +3,12 @@
 #include "condition/power.h"
 
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include "condition/power_arith.h"
 #include "core/progress.h"
+#include "core/steps.h"
 
 namespace parvela {
 
@@ -26,16 +28,30 @@ Complex mul(Complex x, Complex y) {
   return {ac - bd, ad + bc};
 }
 
-thread_local std::int32_t progressRadius = 0;
-
 }  // namespace
 
-void setPowerProgressRadius(std::int32_t radius) { progressRadius = radius; }
+void publishPowerIteration(std::int32_t n, std::int32_t iter, std::int32_t pass, Complex estimate,
+                           double measure) {
+  StepListener* l = stepListener();
+  if (!l) return;
+  StepEvent e;
+  e.kind = StepKind::Power;
+  e.detail = useStepKernels(n) ? StepDetail::Full : StepDetail::Summary;
+  e.n = n;
+  e.step = iter;
+  e.pass = pass;
+  e.estimateRe = estimate.re;
+  e.estimateIm = estimate.im;
+  e.measure = measure;
+  l->step(e);
+}
 
 void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Complex& lambda,
-                   std::int32_t& iter, std::int32_t& status, float& test) {
+                   std::int32_t& iter, std::int32_t& status, float& test, std::int32_t* total,
+                   std::int32_t firstPass) {
   iter = 0;
   test = 0.0f;
+  if (total) *total = 0;
   if (n <= 0) {  // no eigenvalue at all: a spectral radius of zero
     lambda = {};
     status = 0;
@@ -51,9 +67,11 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
 
   for (;;) {  // one pass
     iter = 0;
+    const std::int32_t pass = s.im != 0.0f ? firstPass + 1 : firstPass;
     for (;;) {  // one iteration
       ++iter;
-      checkpoint(Stage::PowerMethod, iter, nlim, test, 2 * progressRadius + (s.im != 0.0f ? 2 : 1));
+      if (total) ++*total;
+      checkpoint(Stage::PowerMethod, iter, nlim, test, pass);
       for (std::size_t i = 0; i < nn; ++i) Z[i] = {};
       for (std::size_t j = 0; j < nn; ++j) {
         const Complex* col = A + j * nn;
@@ -65,11 +83,13 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
       normalise(n, Z.data());
 
       if (iter == 1) {
+        publishPowerIteration(n, iter, pass, lambda, std::numeric_limits<double>::quiet_NaN());
         Z0.swap(Z);
         lambda0 = lambda;
         continue;
       }
       test = power::change(lambda, lambda0);
+      publishPowerIteration(n, iter, pass, lambda, test);
       if (test <= eps) {
         status = 0;
         if (s.re != 0.0f || s.im != 0.0f) lambda = add(lambda, s);
@@ -95,12 +115,14 @@ void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Com
   }
 }
 
-void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test) {
+void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test,
+                 std::int32_t* total, std::int32_t firstPass) {
   const std::size_t count = n > 0 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n) : 0;
   std::vector<Complex> C(count);
   for (std::size_t p = 0; p < count; ++p) C[p] = {A[p], 0.0f};
   std::int32_t iter = 0;
-  POWER_COMPLEX(n, C.data(), power::kIterations, kPowerTolerance, lambda, iter, status, test);
+  POWER_COMPLEX(n, C.data(), power::kIterations, kPowerTolerance, lambda, iter, status, test, total,
+                firstPass);
 }
 
 }  // namespace parvela

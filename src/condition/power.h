@@ -10,13 +10,19 @@ namespace parvela {
 // Tolerance of the power method.
 constexpr float kPowerTolerance = 1.0E-7f;
 
+// Publishes every iteration (estimate and measure) to the thread's step
+// listener, the plain pass as `firstPass` and the shifted one as the next
+// (the condition number counts 1 / 2 for its first spectral radius, 3 / 4
+// for the second); `total`, when given, receives the iterations of both
+// passes.
 void POWER_COMPLEX(std::int32_t n, Complex* A, std::int32_t nlim, float eps, Complex& lambda,
-                   std::int32_t& iter, std::int32_t& status, float& test);
-// Progress only: which spectral radius of a run the next power method
-// computes (0 the first, 1 the second), so that its passes are reported as
-// 1 / 2 (plain / shifted) or 3 / 4.
-void setPowerProgressRadius(std::int32_t radius);
+                   std::int32_t& iter, std::int32_t& status, float& test,
+                   std::int32_t* total = nullptr, std::int32_t firstPass = 1);
 
-void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test);
+void EIGEN_POWER(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status, float& test,
+                 std::int32_t* total = nullptr, std::int32_t firstPass = 1);
+// One iteration for a step listener.
+void publishPowerIteration(std::int32_t n, std::int32_t iter, std::int32_t pass, Complex estimate,
+                           double measure);
 
 }  // namespace parvela

@@ -35,9 +35,10 @@ constexpr std::size_t kParallelOrder = 256;
 
 void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
                    Complex& lambda, std::int32_t& iter, std::int32_t& status, float& test,
-                   std::int32_t firstPart) {
+                   std::int32_t firstPart, std::int32_t* total) {
   iter = 0;
   test = 0.0f;
+  if (total) *total = 0;
   if (n <= 0) {
     lambda = {};
     status = 0;
@@ -62,6 +63,7 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
     iter = 0;
     for (;;) {
       ++iter;
+      if (total) ++*total;
       // The terms of an element with zero imaginary part: bd = 0 * zi and
       // bc = 0 * zr, the same for every row.
       for (std::size_t j = 0; j < nn; ++j) {
@@ -82,12 +84,14 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
       normalise(n, Z.data());
 
       if (iter == 1) {
+        publishPowerIteration(n, iter, part, lambda, std::numeric_limits<double>::quiet_NaN());
         checkpoint(Stage::PowerMethod, iter, nlim, std::numeric_limits<double>::quiet_NaN(), part);
         Z0.swap(Z);
         lambda0 = lambda;
         continue;
       }
       test = power::change(lambda, lambda0);
+      publishPowerIteration(n, iter, part, lambda, test);
       checkpoint(Stage::PowerMethod, iter, nlim, test, part);
       if (test <= eps) {
         status = 0;
@@ -114,9 +118,10 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
 }
 
 void fastEigenPower(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status,
-                    float& test, std::int32_t firstPart) {
+                    float& test, std::int32_t firstPart, std::int32_t* total) {
   std::int32_t iter = 0;
-  fastPowerReal(n, A, power::kIterations, kPowerTolerance, lambda, iter, status, test, firstPart);
+  fastPowerReal(n, A, power::kIterations, kPowerTolerance, lambda, iter, status, test, firstPart,
+                total);
 }
 
 void fastTransposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {

@@ -16,10 +16,10 @@ namespace parvela {
 // firstPart (plain) and firstPart + 1 (shifted).
 void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
                    Complex& lambda, std::int32_t& iter, std::int32_t& status, float& test,
-                   std::int32_t firstPart);
+                   std::int32_t firstPart, std::int32_t* total = nullptr);
 // EIGEN_POWER through fastPowerReal.
 void fastEigenPower(std::int32_t n, const float* A, Complex& lambda, std::int32_t& status,
-                    float& test, std::int32_t firstPart);
+                    float& test, std::int32_t firstPart, std::int32_t* total = nullptr);
 
 // W = M^T M (n x n, column-major), each element summed over k in
 // increasing order, the lower half mirrored from the upper one.

@@ -17,10 +17,17 @@ std::string_view trimRight(std::string_view text) {
   return end == std::string_view::npos ? std::string_view{} : text.substr(0, end + 1);
 }
 
+namespace {
+constinit thread_local ProblemState* tlsProblem = nullptr;
+}  // namespace
+
 ProblemState& problem() {
   static ProblemState state;
-  return state;
+  return tlsProblem ? *tlsProblem : state;
 }
+
+ProblemScope::ProblemScope(ProblemState& state) : previous_(tlsProblem) { tlsProblem = &state; }
+ProblemScope::~ProblemScope() { tlsProblem = previous_; }
 
 void INITIALIZEDATA() {
   ProblemState& s = problem();
@@ -53,14 +60,14 @@ void INITIALIZEDATA() {
 
 std::string_view methodName(std::int32_t index) {
   const ProblemState& s = problem();
-  if (index < 1 || index > 5) return {};
-  return trimRight(s.METODA[index]);
+  if (!methodInfo(index)) return {};
+  return trimRight(s.METODA[static_cast<std::size_t>(index)]);
 }
 
 std::string_view generatorName(std::int32_t index) {
   const ProblemState& s = problem();
-  if (index < 1 || index > 7) return {};
-  return trimRight(s.GENERATA[index]);
+  if (index < 1 || static_cast<std::size_t>(index) > kGeneratorNames.size()) return {};
+  return trimRight(s.GENERATA[static_cast<std::size_t>(index)]);
 }
 
 bool allocateZeroed(std::vector<float>& v, std::int64_t count) {

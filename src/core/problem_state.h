@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/methods.h"
+
 namespace parvela {
 
 enum class ProblemKind { System, Inverse, ConditionNumber };
@@ -47,7 +49,7 @@ struct ProblemState {
   bool printMatrix = false;
   bool printDeterminant = false;
   bool printIterations = false;
-  std::int32_t methodIndex = 0;     // 0 none, 1..5 position in METODA
+  std::int32_t methodIndex = 0;     // 0 none, else the 1-based row of kMethods (METODA)
   std::int32_t generatorIndex = 0;  // 0 none, 1..7 position in GENERATA
   std::int32_t normSelection = 0;   // 0 none, 1..4 entry of the norm list
   std::int32_t normIndex = 0;       // 0, 1, 2 or -1
@@ -69,28 +71,41 @@ struct ProblemState {
   std::string genHelpFileName;
 
   // Name lists, 1-based (position 0 is never used), 33 characters each.
-  std::array<std::string, 6> METODA;
+  std::array<std::string, kMethods.size() + 1> METODA;
   std::array<std::string, 8> GENERATA;
 };
 
 constexpr std::size_t kNameLength = 33;
 
-// The names of the method and generator lists, in list order.
-inline constexpr std::array<std::string_view, 5> kMethodNames = {"Gauss", "LU", "Cholesky",
-                                                                 "Gauss-Seidel", "SOR"};
+// The names of the generator list, in list order.
 inline constexpr std::array<std::string_view, 7> kGeneratorNames = {
     "Hilbert", "Lotkin", "Companion", "Wilkinson 5", "Wilkinson 20", "Cauchy", "Banda constanta"};
 constexpr std::size_t kParamTextLength = 10;
 constexpr std::size_t kFileNameLength = 260;
 
-// The single instance, alive for the whole program.
+// The single instance, alive for the whole program; on a thread inside a
+// ProblemScope, the scope's state instead.
 ProblemState& problem();
+
+// Makes problem() answer with `state` on the calling thread for the scope's
+// lifetime: a run on a private copy (an analysis, say) leaves the program's
+// problem alone.
+class ProblemScope {
+ public:
+  explicit ProblemScope(ProblemState& state);
+  ~ProblemScope();
+  ProblemScope(const ProblemScope&) = delete;
+  ProblemScope& operator=(const ProblemScope&) = delete;
+
+ private:
+  ProblemState* previous_;
+};
 
 // Gives the record its start-up values (leaves n, nb, nc, the arrays,
 // normIndex, oneMinusOmega and dataFileName alone).
 void INITIALIZEDATA();
 
-// Names without trailing blanks; an index outside 1..5 / 1..7 gives "".
+// Names without trailing blanks; an index outside the lists gives "".
 std::string_view methodName(std::int32_t index);
 std::string_view generatorName(std::int32_t index);
 

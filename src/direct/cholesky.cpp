@@ -2,12 +2,14 @@
 // matrix held as its packed upper triangle, and the Cholesky driver.
 #include "direct/cholesky.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
 #include "core/problem_state.h"
 #include "core/progress.h"
+#include "core/steps.h"
 #include "direct/cholesky_fast.h"
 #include "direct/proba.h"
 #include "direct/solutions.h"
@@ -50,32 +52,52 @@ void ILOC(std::int32_t n, std::int64_t k, std::int32_t& i, std::int32_t& j) {
   i = static_cast<std::int32_t>(k - (col - 1) * col / 2);
 }
 
-void SUB_CHOLESKY_S(std::int32_t n, float* S, std::int32_t& status) {
+KernelStatus SUB_CHOLESKY_S(std::int32_t n, float* S, std::int32_t& status) {
   status = 0;
-  if (n <= 0) return;
+  if (n <= 0) return {};
   const std::size_t N = static_cast<std::size_t>(n);
+
+  // What a step listener is shown; gathered only when one listens.
+  StepListener* const listener = stepListener();
+  std::vector<float> sums;
+  StepEvent ev;
+  ev.kind = StepKind::Cholesky;
+  ev.n = n;
+  ev.S = {S, N * (N + 1) / 2};
+  auto publish = [&](std::size_t j, float d) {
+    ev.step = static_cast<std::int32_t>(j);
+    ev.partialSums = sums;
+    ev.value = d;
+    ev.pivot = S[at(j, j)];
+    float rowMax = 0.0f;
+    for (std::size_t i = j; i <= N; ++i) rowMax = std::max(rowMax, std::fabs(S[at(j, i)]));
+    ev.rowMax = rowMax;
+    listener->step(ev);
+  };
 
   float d = S[at(1, 1)];
   if (d <= 0.0f) {
     status = -1;
-    reportNotPositiveDefinite(StdOut(), n, 1, d);
-    reportNotPositiveDefinite(ReportFile(), n, 1, d);
-    return;
+    if (listener) publish(1, d);
+    return {true, 1, d};
   }
   S[at(1, 1)] = std::sqrt(d);
   for (std::size_t i = 2; i <= N; ++i) S[at(1, i)] = S[at(1, i)] / S[at(1, 1)];
+  if (listener) publish(1, d);
 
   for (std::size_t j = 2; j <= N; ++j) {
     const float* colJ = S + at(1, j);  // s(1..j-1, j), contiguous
     float sum = 0.0f;
-    for (std::size_t k = 0; k + 1 < j; ++k) sum = sum + colJ[k] * colJ[k];
+    if (listener) sums.clear();
+    for (std::size_t k = 0; k + 1 < j; ++k) {
+      sum = sum + colJ[k] * colJ[k];
+      if (listener) sums.push_back(sum);
+    }
     d = S[at(j, j)] - sum;
     if (d <= 0.0f) {
       status = -1;
-      const std::int32_t row = static_cast<std::int32_t>(j);
-      reportNotPositiveDefinite(StdOut(), n, row, d);
-      reportNotPositiveDefinite(ReportFile(), n, row, d);
-      return;
+      if (listener) publish(j, d);
+      return {true, static_cast<std::int32_t>(j), d};
     }
     const float sjj = std::sqrt(d);
     S[at(j, j)] = sjj;
@@ -86,29 +108,67 @@ void SUB_CHOLESKY_S(std::int32_t n, float* S, std::int32_t& status) {
       for (std::size_t k = 0; k + 1 < j; ++k) t = t + colJ[k] * colI[k];
       S[at(j, i)] = (S[at(j, i)] - t) / sjj;
     }
+    if (listener) publish(j, d);
   }
+  return {};
 }
 
-void FORWARD(std::int32_t n, const float* S, float* b) {
+namespace {
+
+// One unknown of a triangular solve, with its sum as it was formed.
+void publishUnknown(StepKind kind, std::int32_t n, const float* S, const float* b, std::int32_t rhs,
+                    std::size_t i, const std::vector<float>& sums) {
+  const std::size_t N = static_cast<std::size_t>(n);
+  StepEvent e;
+  e.kind = kind;
+  e.n = n;
+  e.step = static_cast<std::int32_t>(i);
+  e.rhs = rhs;
+  e.S = {S, N * (N + 1) / 2};
+  e.x = {b, N};
+  e.partialSums = sums;
+  e.value = b[i - 1];
+  stepListener()->step(e);
+}
+
+}  // namespace
+
+void FORWARD(std::int32_t n, const float* S, float* b, std::int32_t rhs) {
   if (n <= 0) return;
   const std::size_t N = static_cast<std::size_t>(n);
+  const bool listening = stepListener() != nullptr;
+  std::vector<float> sums;
   b[0] = b[0] / S[at(1, 1)];
+  if (listening) publishUnknown(StepKind::Forward, n, S, b, rhs, 1, sums);
   for (std::size_t j = 2; j <= N; ++j) {
     const float* colJ = S + at(1, j);
     float sum = 0.0f;
-    for (std::size_t k = 0; k + 1 < j; ++k) sum = sum + colJ[k] * b[k];
+    if (listening) sums.clear();
+    for (std::size_t k = 0; k + 1 < j; ++k) {
+      sum = sum + colJ[k] * b[k];
+      if (listening) sums.push_back(sum);
+    }
     b[j - 1] = (b[j - 1] - sum) / colJ[j - 1];
+    if (listening) publishUnknown(StepKind::Forward, n, S, b, rhs, j, sums);
   }
 }
 
-void BACK(std::int32_t n, const float* S, float* b) {
+void BACK(std::int32_t n, const float* S, float* b, std::int32_t rhs) {
   if (n <= 0) return;
   const std::size_t N = static_cast<std::size_t>(n);
+  const bool listening = stepListener() != nullptr;
+  std::vector<float> sums;
   b[N - 1] = b[N - 1] / S[at(N, N)];
+  if (listening) publishUnknown(StepKind::Backward, n, S, b, rhs, N, sums);
   for (std::size_t i = N - 1; i >= 1; --i) {
     float sum = 0.0f;
-    for (std::size_t k = i + 1; k <= N; ++k) sum = sum + S[at(i, k)] * b[k - 1];
+    if (listening) sums.clear();
+    for (std::size_t k = i + 1; k <= N; ++k) {
+      sum = sum + S[at(i, k)] * b[k - 1];
+      if (listening) sums.push_back(sum);
+    }
     b[i - 1] = (b[i - 1] - sum) / S[at(i, i)];
+    if (listening) publishUnknown(StepKind::Backward, n, S, b, rhs, i, sums);
   }
 }
 
@@ -131,13 +191,14 @@ void COMPACT_MUL(std::int32_t n, const float* S, float* X) {
   std::copy(P.begin(), P.end(), X);
 }
 
-void CHOLESKY_S() {
+MethodOutcome CHOLESKY_S() {
+  MethodOutcome result;
   ProblemState& ps = problem();
   const std::int32_t n = ps.n;
   const std::int32_t nb = ps.nb;
   // Without a packed matrix (released by an earlier run) there is nothing
   // to factor.
-  if (!ps.avAllocated) return;
+  if (!ps.avAllocated) return result;
   // The packed matrix is consumed by every run, whatever its outcome.
   struct ReleaseAV {
     ProblemState& ps;
@@ -147,10 +208,10 @@ void CHOLESKY_S() {
       ps.avAllocated = false;
     }
   } releaseAV{ps};
-  if (n <= 0 || nb < 0) return;
+  if (n <= 0 || nb < 0) return result;
   const std::size_t N = static_cast<std::size_t>(n);
   const std::size_t nnb = N * static_cast<std::size_t>(nb);
-  if (ps.AV.size() < N * (N + 1) / 2 || ps.B.size() < nnb) return;
+  if (ps.AV.size() < N * (N + 1) / 2 || ps.B.size() < nnb) return result;
   const bool isSystem = ps.problemKind == ProblemKind::System;
   TextUnit& out = ReportFile();
 
@@ -166,8 +227,26 @@ void CHOLESKY_S() {
   if (ps.printMatrix) PRINTA(n, nb, A0.data(), ps.B.data(), isSystem);
 
   std::int32_t status = 0;
-  choleskyFactor(n, ps.AV.data(), status);
-  if (status < 0) return;
+  // Small systems take the straightforward factorisation, which shows every
+  // step; the blocked one gives the same bits.
+  const bool stepKernels = useStepKernels(n);
+  const KernelStatus factored =
+      stepKernels ? SUB_CHOLESKY_S(n, ps.AV.data(), status) : choleskyFactor(n, ps.AV.data(), status);
+  if (factored.failed) {
+    reportCholeskyBreakdown(n, factored.step, factored.value);
+    result.breakdown = Breakdown{BreakdownKind::NotPositiveDefinite, factored.step, factored.value, 0.0f};
+    publishBreakdown(n, factored.step, factored.value, 0.0f);
+    return result;
+  }
+
+  // The determinant: the square of the product of S's diagonal.
+  float p = 1.0f;
+  for (std::size_t i = 1; i <= N; ++i) {
+    p = p * ps.AV[at(i, i)];
+    publishDeterminant(n, static_cast<std::int32_t>(i), ps.AV[at(i, i)], p, 0);
+  }
+  const float det = p * p;
+  result.determinant = det;
 
   out.print();
   if (ps.printDeterminant) {
@@ -179,19 +258,25 @@ void CHOLESKY_S() {
       for (std::size_t j = i; j <= N; ++j) row.emplace_back(ps.AV[at(i, j)]);
       out.print(row);
     }
-    float p = 1.0f;
-    for (std::size_t i = 1; i <= N; ++i) p = p * ps.AV[at(i, i)];
-    const float det = p * p;
     out.print();
     out.print({"Determinant =", det});
   }
 
-  choleskySolve(n, ps.AV.data(), nb, ps.B.data());
+  if (stepKernels) {
+    for (std::int32_t k = 1; k <= nb; ++k) {
+      float* b = ps.B.data() + static_cast<std::size_t>(k - 1) * N;
+      FORWARD(n, ps.AV.data(), b, k);
+      BACK(n, ps.AV.data(), b, k);
+    }
+  } else {
+    choleskySolve(n, ps.AV.data(), nb, ps.B.data());
+  }
 
   writeSolutions(n, nb, ps.B.data(), isSystem);
 
   PROBA(n, nb, A0.data(), B0.data(), ps.B.data(), isSystem,
         ps.verifyMode == VerifyMode::EachEquation);
+  return result;
 }
 
 }  // namespace parvela

@@ -12,6 +12,7 @@
 
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
+#include "core/steps.h"
 #include "direct/cholesky.h"
 #include "direct/tiles.h"
 
@@ -26,9 +27,23 @@ constexpr std::size_t kRowBlock = 64;
 
 }  // namespace
 
-void choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
+KernelStatus choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
   status = 0;
-  if (n <= 0) return;
+  if (n <= 0) return {};
+  StepListener* const listener = stepListener();
+  auto publish = [&](std::size_t j, float d, const float* row, std::size_t len) {
+    StepEvent e;
+    e.kind = StepKind::Cholesky;
+    e.detail = StepDetail::Summary;
+    e.n = n;
+    e.step = static_cast<std::int32_t>(j + 1);
+    e.value = d;
+    e.pivot = row[0];
+    float rowMax = 0.0f;
+    for (std::size_t c = 0; c < len; ++c) rowMax = std::max(rowMax, std::fabs(row[c]));
+    e.rowMax = rowMax;
+    listener->step(e);
+  };
   const std::size_t N = static_cast<std::size_t>(n);
   const tiles::Ops& t = tiles::ops();
 
@@ -86,8 +101,8 @@ void choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
       if (d <= 0.0f) {
         writeBack(r);
         status = -1;
-        reportCholeskyBreakdown(n, static_cast<std::int32_t>(j + 1), d);
-        return;
+        if (listener) publish(j, d, &d, 1);
+        return {true, static_cast<std::int32_t>(j + 1), d};
       }
       const float sjj = std::sqrt(d);
       sr[r] = sjj;
@@ -98,10 +113,12 @@ void choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
         t.gemvF32(L - r - 1, r, srow.data() + r + 1, L, x.data(), tr + r + 1);
         for (std::size_t c = r + 1; c < L; ++c) sr[c] = (sr[c] - tr[c]) / sjj;
       }
+      if (listener) publish(j, d, sr + r, L - r);
       checkpoint(Stage::Cholesky, static_cast<std::int64_t>(j + 1), n, sjj);
     }
     writeBack(nbk);
   }
+  return {};
 }
 
 namespace {

@@ -20,13 +20,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <utility>
 #include <vector>
 
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
 #include "direct/elim_kernels.h"
-#include "io/report.h"
+#include "core/steps.h"
 
 namespace parvela {
 
@@ -123,6 +124,7 @@ class Eliminator {
   // Columns of the trailing update: A columns (k1, kend) without the
   // interchanges (the panel has them), A columns [kend, N) and B with them.
   std::size_t nPanelRest = 0, nRight = 0;
+  std::size_t failedRow = 0;  // where the failing step found its largest entry
 };
 
 // Step k of the panel: the column takes the panel's earlier steps, then the
@@ -316,9 +318,85 @@ void Eliminator::backSubstitute() {
   }
 }
 
+// The summary of each step for a step listener: the pivot search's choice,
+// and once the panel's update is done, the largest magnitude of the
+// finished row of U and the growth so far.
+struct StepSummaries {
+  StepListener* listener = stepListener();
+  std::int32_t n = 0;
+  float threshold = 0.0f;
+  double largestOfA = 0.0, largestSoFar = 0.0;
+  struct Choice {
+    std::size_t k, row;
+    float pivot;
+    bool swapped;
+    std::int32_t swaps;
+  };
+  std::vector<Choice> panel;
+
+  static float columnMax(const float* c, std::size_t lo, std::size_t hi) {
+    float m = 0.0f;
+    for (std::size_t i = lo; i < hi; ++i) m = std::max(m, std::fabs(c[i]));
+    return m;
+  }
+  void start(const float* A, std::size_t N) {
+    if (!listener) return;
+    for (std::size_t j = 0; j < N; ++j) largestOfA = std::max(largestOfA, double(columnMax(A + j * N, 0, N)));
+    largestSoFar = largestOfA;
+  }
+  // The panel's steps, its U rows final; rows and columns from `rest` on
+  // are the trailing block (its largest magnitude is the panel's growth).
+  void publishPanel(const float* A, std::size_t N, std::size_t rest) {
+    if (!listener || panel.empty()) return;
+    float trailing = 0.0f;
+    for (std::size_t j = rest; j < N; ++j) trailing = std::max(trailing, columnMax(A + j * N, rest, N));
+    for (std::size_t q = 0; q < panel.size(); ++q) {
+      const Choice& c = panel[q];
+      StepEvent e;
+      e.kind = StepKind::Elimination;
+      e.detail = StepDetail::Summary;
+      e.n = n;
+      e.step = static_cast<std::int32_t>(c.k + 1);
+      e.pivotRow = static_cast<std::int32_t>(c.row + 1);
+      e.pivot = c.pivot;
+      e.threshold = threshold;
+      e.interchanged = c.swapped;
+      e.interchanges = c.swaps;
+      float rowMax = 0.0f;
+      for (std::size_t j = c.k; j < N; ++j) rowMax = std::max(rowMax, std::fabs(A[j * N + c.k]));
+      e.rowMax = rowMax;
+      largestSoFar = std::max(largestSoFar, double(rowMax));
+      if (q + 1 == panel.size()) largestSoFar = std::max(largestSoFar, double(trailing));
+      e.growth = q + 1 == panel.size() ? largestSoFar / largestOfA : std::numeric_limits<double>::quiet_NaN();
+      listener->step(e);
+    }
+    panel.clear();
+  }
+  void publishAlone(std::size_t k, std::size_t row, float pivot, std::int32_t swaps) {
+    if (!listener) return;
+    StepEvent e;
+    e.kind = StepKind::Elimination;
+    e.detail = StepDetail::Summary;
+    e.n = n;
+    e.step = static_cast<std::int32_t>(k + 1);
+    e.pivotRow = static_cast<std::int32_t>(row + 1);
+    e.pivot = pivot;
+    e.threshold = threshold;
+    e.interchanges = swaps;
+    e.rowMax = std::fabs(pivot);
+    largestSoFar = std::max(largestSoFar, double(std::fabs(pivot)));
+    e.growth = largestSoFar / largestOfA;
+    listener->step(e);
+  }
+};
+
 Outcome Eliminator::run(std::int32_t& swaps) {
   Outcome out;
   const std::size_t steps = N - 1;
+  StepSummaries summaries;
+  summaries.n = static_cast<std::int32_t>(N);
+  summaries.threshold = threshold;
+  summaries.start(A, N);
   ipiv.assign(N, 0);
   flags.assign(kPanel * N, 0);
   if (store == Multipliers::Aside) aside.assign(kPanel * N, 0.0f);
@@ -340,6 +418,7 @@ Outcome Eliminator::run(std::int32_t& swaps) {
       if (std::fabs(p) < threshold) {
         out = {true, static_cast<std::int32_t>(k + 1), p};
         k1 = k;
+        failedRow = r;
         break;
       }
       if (r != k) {
@@ -351,6 +430,7 @@ Outcome Eliminator::run(std::int32_t& swaps) {
         ++swaps;
       }
       ipiv[k] = r;
+      if (summaries.listener) summaries.panel.push_back({k, r, col[k], r != k, swaps});
       checkpoint(Stage::Elimination, static_cast<std::int64_t>(k + 1),
                  static_cast<std::int64_t>(N), col[k]);
       K.multipliers(col, mcol(k), fcol(k), k + 1, N, col[k]);
@@ -365,12 +445,17 @@ Outcome Eliminator::run(std::int32_t& swaps) {
         updateColumns(lo, hi, lo == 0 ? 0 : 1);
       });
     }
-    if (out.failed) break;
+    summaries.publishPanel(A, N, k1);
+    if (out.failed) {
+      summaries.publishAlone(k1, failedRow, out.pivot, swaps);
+      break;
+    }
   }
   finishInterchanges(stepsDone);
   if (out.failed) return out;
   pollCancel();
   const float last = A[(N - 1) * N + (N - 1)];
+  summaries.publishAlone(N - 1, N - 1, last, swaps);
   if (std::fabs(last) < threshold) return {true, static_cast<std::int32_t>(N), last};
   backSubstitute();
   return out;
@@ -388,15 +473,13 @@ Outcome eliminate(std::int32_t n, std::int32_t nb, float* A, float* B, float thr
 
 }  // namespace elimfast
 
-void elimFast(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t& ierr,
-              std::int32_t& npiv) {
+KernelStatus elimFast(std::int32_t n, std::int32_t nb, float* A, float* B, float prag,
+                      std::int32_t& ierr, std::int32_t& npiv) {
   ierr = 0;
   const elimfast::Outcome o =
       elimfast::eliminate(n, nb, A, B, prag, elimfast::Multipliers::InMatrix, npiv);
-  if (o.failed) {
-    writePivotLine(o.step, o.pivot);
-    ierr = -1;
-  }
+  if (o.failed) ierr = -1;
+  return {o.failed, o.step, o.pivot};
 }
 
 }  // namespace parvela

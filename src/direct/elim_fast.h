@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/run_result.h"
+
 namespace parvela {
 
 namespace elimfast {
@@ -29,8 +31,9 @@ Outcome eliminate(std::int32_t n, std::int32_t nb, float* A, float* B, float thr
 
 }  // namespace elimfast
 
-// ELIM, fast: same arguments, same results, same pivot line in the report.
-void elimFast(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t& ierr,
-              std::int32_t& npiv);
+// ELIM, fast: same arguments, same results, same status. Publishes a
+// summary of every column to the thread's step listener.
+KernelStatus elimFast(std::int32_t n, std::int32_t nb, float* A, float* B, float prag,
+                      std::int32_t& ierr, std::int32_t& npiv);
 
 }  // namespace parvela

@@ -3,15 +3,19 @@
 
 #include <cstdint>
 
+#include "core/run_result.h"
+
 namespace parvela {
 
 // Eliminates in place on A (n x n) and B (n x nb), column-major, then back
-// substitutes. ierr 0 on success, -1 when a pivot is below prag (the pivot
-// line is written to the report). npiv counts row interchanges.
-void ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t& ierr,
-          std::int32_t& npiv);
+// substitutes. ierr 0 on success, -1 when a pivot is below prag; the
+// status names the column and the pivot found there. npiv counts row
+// interchanges. Publishes every step in full to the thread's step
+// listener.
+KernelStatus ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float prag,
+                  std::int32_t& ierr, std::int32_t& npiv);
 
 // The Gauss method driver: works on the problem state, writes the report.
-void GAUSS();
+MethodOutcome GAUSS();
 
 }  // namespace parvela

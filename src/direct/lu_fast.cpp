@@ -15,6 +15,7 @@
 
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
+#include "core/steps.h"
 #include "direct/lu.h"
 #include "direct/tiles.h"
 
@@ -101,9 +102,10 @@ struct Factor {
 
 }  // namespace
 
-void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr) {
+KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr,
+                      std::int32_t& swaps) {
   ierr = 0;
-  if (n <= 0) return;
+  if (n <= 0) return {};
   const std::size_t N = static_cast<std::size_t>(n);
   Workspace& ws = workspace();
   Factor f{A, N, tiles::ops(), std::vector<const float*>(N), {}, ws.T, ws.Tr, ws.U};
@@ -116,6 +118,46 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
   std::vector<double>& S = ws.S;
   if (S.size() < N * kStepBlock) S.resize(N * kStepBlock);
   std::vector<double> um(kStepBlock);
+
+  // Summaries for a step listener: each step's choice, published once the
+  // block has finished its rows of U.
+  StepListener* const listener = stepListener();
+  struct Choice {
+    std::size_t k, row;
+    bool swapped;
+    std::int32_t swaps;
+  };
+  std::vector<Choice> chosen;
+  double largestOfA = 0.0, largestSoFar = 0.0;
+  if (listener) {
+    for (std::size_t p = 0; p < N * N; ++p) largestOfA = std::max(largestOfA, double(std::fabs(A[p])));
+    largestSoFar = largestOfA;
+  }
+  auto publishBlock = [&](std::size_t rowsDone) {
+    if (!listener) return;
+    for (const Choice& c : chosen) {
+      StepEvent e;
+      e.kind = StepKind::Lu;
+      e.detail = StepDetail::Summary;
+      e.n = n;
+      e.step = static_cast<std::int32_t>(c.k + 1);
+      e.pivotRow = static_cast<std::int32_t>(c.row + 1);
+      e.pivot = a(c.k, c.k);
+      e.threshold = prag;
+      e.interchanged = c.swapped;
+      e.interchanges = c.swaps;
+      float rowMax = 0.0f;
+      if (c.k < rowsDone)
+        for (std::size_t j = c.k; j < N; ++j) rowMax = std::max(rowMax, std::fabs(a(c.k, j)));
+      else
+        rowMax = std::fabs(a(c.k, c.k));
+      e.rowMax = rowMax;
+      largestSoFar = std::max(largestSoFar, double(rowMax));
+      e.growth = largestSoFar / largestOfA;
+      listener->step(e);
+    }
+    chosen.clear();
+  };
 
   for (std::size_t k0 = 0; k0 < N; k0 += kStepBlock) {
     const std::size_t k1 = std::min(N, k0 + kStepBlock);
@@ -135,6 +177,7 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
         f.t.gemvF64(N - k, k - k0, &a(k, k0), N, um.data(), Sk + k);
       }
       // The pivot: the first row of largest |u(k,k)| it would give.
+      std::size_t pivotRow = k;
       if (k == 0 || k + 1 < N) {
         float best = 0.0f;
         std::size_t p = k;
@@ -151,17 +194,19 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
           f.pending.emplace_back(k, p);
           for (std::size_t q = 0; q < nbk; ++q) std::swap(S[q * N + k], S[q * N + p]);
           std::swap(ORDER[k], ORDER[p]);
-          ++swapCount;
+          ++swaps;
         }
+        pivotRow = p;
       }
+      if (listener) chosen.push_back({k, pivotRow, pivotRow != k, swaps});
 
       if (k == 0) {
         const float u = a(0, 0);
         if (std::fabs(u) < prag) {
           f.applyPending(k1, N);
-          reportLuBreakdown(1, u);
+          publishBlock(0);
           ierr = -1;
-          return;
+          return {true, 1, u};
         }
         checkpoint(Stage::LuFactorization, 1, n, u);
         for (std::size_t i = 1; i < N; ++i) a(i, 0) = a(i, 0) / u;
@@ -183,9 +228,9 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
         f.applyPending(0, k0);
         f.applyPending(k1, N);
         f.finishURows(k0, k + 1, k1);
-        reportLuBreakdown(static_cast<std::int32_t>(k + 1), ukk);
+        publishBlock(k + 1);
         ierr = -1;
-        return;
+        return {true, static_cast<std::int32_t>(k + 1), ukk};
       }
       checkpoint(Stage::LuFactorization, static_cast<std::int64_t>(k + 1), n, ukk);
 
@@ -198,7 +243,9 @@ void luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_t& ierr)
     f.applyPending(k1, N);
     f.pending.clear();
     f.finishURows(k0, k1, k1);
+    publishBlock(k1);
   }
+  return {};
 }
 
 void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::int32_t nb,

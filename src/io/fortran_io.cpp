@@ -265,14 +265,30 @@ std::string TextUnit::take() {
 
 void TextUnit::clear() { take(); }
 
+namespace {
+constinit thread_local TextUnit* tlsReport = nullptr;
+constinit thread_local TextUnit* tlsStdOut = nullptr;
+}  // namespace
+
 TextUnit& ReportFile() {
   static TextUnit unit;
-  return unit;
+  return tlsReport ? *tlsReport : unit;
 }
 
 TextUnit& StdOut() {
   static TextUnit unit;
-  return unit;
+  return tlsStdOut ? *tlsStdOut : unit;
+}
+
+OutputScope::OutputScope(TextUnit& report, TextUnit& standardOutput)
+    : previousReport_(tlsReport), previousStdOut_(tlsStdOut) {
+  tlsReport = &report;
+  tlsStdOut = &standardOutput;
+}
+
+OutputScope::~OutputScope() {
+  tlsReport = previousReport_;
+  tlsStdOut = previousStdOut_;
 }
 
 std::string formatRecord(std::string_view format, std::initializer_list<FItem> items) {

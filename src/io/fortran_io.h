@@ -69,6 +69,20 @@ class TextUnit {
 TextUnit& ReportFile();
 TextUnit& StdOut();
 
+// Sends what the calling thread writes to ReportFile() and StdOut() into
+// the given units for the scope's lifetime (a run on a private state, say).
+class OutputScope {
+ public:
+  OutputScope(TextUnit& report, TextUnit& standardOutput);
+  ~OutputScope();
+  OutputScope(const OutputScope&) = delete;
+  OutputScope& operator=(const OutputScope&) = delete;
+
+ private:
+  TextUnit* previousReport_;
+  TextUnit* previousStdOut_;
+};
+
 // Single-record formatting helpers, also used by tests: the text one
 // formatted write produces ('\n' between records, none at the end).
 std::string formatRecord(std::string_view format, std::initializer_list<FItem> items);

@@ -154,7 +154,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
   }
 
   // Symmetric: row i holds A(i,i..n).
-  if (s.methodIndex == 3) {
+  if (methodReadsPacked(s.methodIndex)) {
     // Straight into the packed upper triangle: A(i,j) at LOCA(i,j).
     std::vector<float> row(n);
     for (std::size_t i = 1; i <= n && !atEnd; ++i) {
@@ -255,7 +255,7 @@ void readInputFile() {
 
     if (s.invertElements) {
       std::vector<float>& target =
-          (s.matrixKind == MatrixKind::Symmetric && s.methodIndex == 3) ? s.AV : s.A;
+          (s.matrixKind == MatrixKind::Symmetric && methodReadsPacked(s.methodIndex)) ? s.AV : s.A;
       for (float& x : target) x = 1.0f / x;
     }
   } else {
@@ -277,7 +277,7 @@ void readInputFile() {
     if (name == "Wilkinson 5" && s.n < 5) return readError();
     GEN_A(s.n, s.A.data(), s.nc, s.C.data(), s.GENERATA[static_cast<std::size_t>(s.generatorIndex)]);
 
-    if (s.methodIndex == 3) {
+    if (methodReadsPacked(s.methodIndex)) {
       s.avAllocated = allocateZeroed(s.AV, n * (n + 1) / 2);
       if (!s.avAllocated)
         return memoryError("matricea simetrica de ordin n = " + num(n) + " nu poate fi alocata.");
@@ -320,7 +320,7 @@ void readInputFile() {
   checkpoint(Stage::Reading, total, total);
   // What this read produced, for the runs that follow.
   s.readForSystem = s.problemKind == ProblemKind::System;
-  s.avFromRead = s.avAllocated && s.methodIndex == 3 &&
+  s.avFromRead = s.avAllocated && methodReadsPacked(s.methodIndex) &&
                  (s.inputSource == InputSource::Generated || s.matrixKind == MatrixKind::Symmetric);
   s.dataRead = true;
   file.markDataEnd(in.position());

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "condition/norm_choice.h"
+#include "core/norm_choice.h"
 #include "core/problem_state.h"
 #include "io/fortran_io.h"
 
@@ -95,11 +95,11 @@ void PRINT_CODURI() {
   const std::string method = fixedText(methodName(s.methodIndex), kNameLength);
   out.write("(/, a,a)", {"Metoda: ", method});
 
-  if (s.methodIndex >= 4) {
+  if (isIterativeMethod(s.methodIndex)) {
     out.write(fillWidths("(a,1p,e10.3,a,I<>)", {WIDTH(s.nlim)}),
               {"Toleranta: eps = ", s.eps, ";  Numar limita de iteratii: nlim =", s.nlim});
   }
-  if (s.methodIndex == 5) out.write("(a,1pE10.3)", {"Omega =", s.omega});
+  if (methodNeedsOmega(s.methodIndex)) out.write("(a,1pE10.3)", {"Omega =", s.omega});
 }
 
 }  // namespace parvela

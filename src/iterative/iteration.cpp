@@ -14,6 +14,7 @@
 
 #include "core/problem_state.h"
 #include "core/progress.h"
+#include "core/steps.h"
 #include "direct/proba.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
@@ -39,6 +40,15 @@ std::string_view TEXT(std::int32_t verdict) {
     case kDivergence: return " Divergenta";
     case kTolerance: return " Toleranta atinsa.";
     default: return " Numar de iteratii depasit.";
+  }
+}
+
+Verdict verdictOf(std::int32_t verdict) {
+  switch (verdict) {
+    case kStationary: return Verdict::Stationary;
+    case kDivergence: return Verdict::Divergence;
+    case kTolerance: return Verdict::Tolerance;
+    default: return Verdict::Limit;
   }
 }
 
@@ -73,17 +83,18 @@ void writeTraceRows(std::string_view leadFormat, std::initializer_list<FItem> le
   } while (done < total);
 }
 
-void runIteration(Method method) {
+MethodOutcome runIteration(Method method) {
+  MethodOutcome result;
   ProblemState& s = problem();
   const std::int32_t n = s.n;
   const std::int32_t nb = s.nb;
   const std::int32_t nlim = s.nlim;
   // Nothing to iterate (the run is refused before it gets here): no sweep
   // would run, and no difference could be reported.
-  if (n < 1 || nb < 0 || nlim < 1) return;
+  if (n < 1 || nb < 0 || nlim < 1) return result;
   const std::size_t nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
   const std::size_t nnb = static_cast<std::size_t>(n) * static_cast<std::size_t>(nb);
-  if (s.A.size() < nn || s.B.size() < nnb) return;
+  if (s.A.size() < nn || s.B.size() < nnb) return result;
 
   // Memory refused here reaches the dispatcher, which writes nothing.
   std::vector<float> B1(static_cast<std::size_t>(n)), D(static_cast<std::size_t>(n));
@@ -97,7 +108,12 @@ void runIteration(Method method) {
   const float eps = s.eps;
 
   if (s.printMatrix) PRINTA(n, nb, A, B, isSystem);
-  if (!reorderRows(n, nb, A, B)) return;
+  const Reordering reordering = reorderRows(n, nb, A, B);
+  result.interchanges = reordering.exchanges;
+  if (reordering.breakdown) {
+    result.breakdown = reordering.breakdown;
+    return result;
+  }
 
   if (method == Method::Sor) {
     scaleToUnitDiagonal(n, nb, A, B);
@@ -122,6 +138,20 @@ void runIteration(Method method) {
   std::vector<FItem> items;
   if (trace) items.reserve(static_cast<std::size_t>(m) + 3);
 
+  // Small systems take the straightforward sweeps, which a step listener
+  // sees in full; the fast ones give the same bits.
+  const bool stepKernels = useStepKernels(n);
+  StepListener* const listener = stepListener();
+  StepEvent ev;
+  ev.kind = StepKind::Sweep;
+  ev.detail = stepKernels ? StepDetail::Full : StepDetail::Summary;
+  ev.n = n;
+  ev.x = {X1.data(), X1.size()};
+  if (stepKernels) {
+    ev.systemA = {{A, nn}, n, n};
+    ev.systemB = {B1.data(), B1.size()};
+  }
+
   std::int32_t verdict = kLimit;
   for (std::int32_t k = 1; k <= nb; ++k) {
     std::copy_n(B + static_cast<std::size_t>(k - 1) * n, n, B1.begin());
@@ -141,12 +171,25 @@ void runIteration(Method method) {
     // The counter is wider than nlim so that nlim = 2147483647 ends.
     for (std::int64_t sweep = 1; sweep <= nlim; ++sweep) {
       it = static_cast<std::int32_t>(sweep);
-      if (method == Method::GaussSeidel)
-        fastSweepGaussSeidel(n, A, B1.data(), X0.data(), X1.data());
-      else
-        fastSweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
+      if (method == Method::GaussSeidel) {
+        if (stepKernels)
+          sweepGaussSeidel(n, A, B1.data(), X0.data(), X1.data());
+        else
+          fastSweepGaussSeidel(n, A, B1.data(), X0.data(), X1.data());
+      } else {
+        if (stepKernels)
+          sweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
+        else
+          fastSweepSor(n, A, B1.data(), X0.data(), X1.data(), s.omega, s.oneMinusOmega);
+      }
       for (std::int32_t i = 0; i < n; ++i) D[i] = X1[i] - X0[i];
       dif = NORM(D.data(), n);
+      if (listener) {
+        ev.step = it;
+        ev.rhs = k;
+        ev.measure = dif;
+        listener->step(ev);
+      }
       checkpoint(Stage::Iteration, sweep, nlim, dif, k);
 
       if (trace) writeTraceRows(sweepFormat, {it}, X1.data(), n, dif, true, m + 1, items);
@@ -188,6 +231,7 @@ void runIteration(Method method) {
     // A verdict left by an earlier right-hand side stays, except that the
     // tolerance is never claimed for a right-hand side that did not meet it.
     if (!stopped && verdict == kTolerance) verdict = kLimit;
+    result.sweeps.push_back({verdictOf(verdict), it, dif, difAnt});
 
     // Result block.
     if (nb < 2)
@@ -225,12 +269,13 @@ void runIteration(Method method) {
   }
 
   PROBA(n, nb, A, B, X.data(), isSystem, eachEquation);
+  return result;
 }
 
 }  // namespace
 
-void GAUSS_SEIDEL() { runIteration(Method::GaussSeidel); }
+MethodOutcome GAUSS_SEIDEL() { return runIteration(Method::GaussSeidel); }
 
-void SOR() { runIteration(Method::Sor); }
+MethodOutcome SOR() { return runIteration(Method::Sor); }
 
 }  // namespace parvela

@@ -1,9 +1,11 @@
 // Gauss-Seidel and SOR, one driver for both.
 #pragma once
 
+#include "core/run_result.h"
+
 namespace parvela {
 
-void GAUSS_SEIDEL();
-void SOR();
+MethodOutcome GAUSS_SEIDEL();
+MethodOutcome SOR();
 
 }  // namespace parvela

@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <limits>
 #include <utility>
+#include <vector>
 
+#include "core/steps.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
 
@@ -40,8 +42,8 @@ float NORM(const float* v, std::int32_t n) {
   return m;
 }
 
-void PIVOTARE(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t r,
-              std::int32_t& count, std::int32_t& status) {
+KernelStatus PIVOTARE(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, std::int32_t r,
+                      std::int32_t& count, std::int32_t& status) {
   status = 0;
   std::int32_t p = r;
   float piv = at(A, n, r, r);
@@ -53,33 +55,65 @@ void PIVOTARE(std::int32_t n, std::int32_t nb, float* A, float* B, float prag, s
     }
   }
   if (prag > std::fabs(piv)) {
-    writePivotLine(r, piv);
     status = -1;
-    return;
+    return {true, r, piv};
   }
   if (p != r) {
     for (std::int32_t j = 1; j <= n; ++j) std::swap(at(A, n, r, j), at(A, n, p, j));
     for (std::int32_t k = 1; k <= nb; ++k) std::swap(at(B, n, r, k), at(B, n, p, k));
     ++count;
   }
+  return {false, p, piv};
 }
 
-bool reorderRows(std::int32_t n, std::int32_t nb, float* A, float* B) {
+Reordering reorderRows(std::int32_t n, std::int32_t nb, float* A, float* B) {
+  Reordering result;
   std::int32_t count = 0;
+  StepListener* const listener = stepListener();
+  std::vector<float> candidates;
   for (std::int32_t i = 1; i <= n; ++i) {
     if (std::fabs(at(A, n, i, i)) < kPrag) {
+      if (listener) {
+        candidates.clear();
+        for (std::int32_t r = i; r <= n; ++r) candidates.push_back(at(A, n, r, i));
+      }
       std::int32_t status = 0;
-      PIVOTARE(n, nb, A, B, kPrag, i, count, status);
+      const std::int32_t before = count;
+      const KernelStatus st = PIVOTARE(n, nb, A, B, kPrag, i, count, status);
+      if (listener) {
+        const std::size_t N = static_cast<std::size_t>(n);
+        StepEvent e;
+        e.kind = StepKind::Reorder;
+        e.detail = useStepKernels(n) ? StepDetail::Full : StepDetail::Summary;
+        e.n = n;
+        e.step = i;
+        e.candidates = candidates;
+        e.pivotRow = st.step;
+        e.pivot = st.value;
+        e.threshold = kPrag;
+        e.interchanged = count != before;
+        e.interchanges = count;
+        if (e.detail == StepDetail::Full) {
+          e.A = {{A, N * N}, n, n};
+          e.B = {{B, N * static_cast<std::size_t>(nb)}, n, nb};
+        }
+        listener->step(e);
+      }
       if (status < 0) {
+        writePivotLine(i, st.value);
         ReportFile().print({"Pivot < prag, linia:", i});
         StdOut().print({"Pivot < prag, linia:", i});
-        return false;
+        result.breakdown = Breakdown{BreakdownKind::DiagonalUnusable, i, st.value, kPrag};
+        publishBreakdown(n, i, st.value, kPrag);
+        result.exchanges = count;
+        return result;
       }
     }
   }
   ReportFile().write(fillWidths("(/,a,I<>)", {WIDTH(n)}),
                      {"Numar de schimbari de linii: ", count});
-  return true;
+  result.exchanges = count;
+  return result;
 }
 
 }  // namespace parvela

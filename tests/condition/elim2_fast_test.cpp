@@ -2,6 +2,7 @@
 // and the pivot line, on every instruction-set path and thread count.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,13 @@ using testing::CaseKind;
 using testing::EliminationCase;
 using testing::makeEliminationCase;
 
-// The status ELIM2 leaves.
+// The status ELIM2 leaves, and the step and value (as bits) it names.
 template <class F>
 auto elimination(F elim) {
   return [elim](const EliminationCase& c, float* A, float* B) {
     std::int32_t status = 5;
-    elim(c.n, c.nb, A, B, c.threshold, status);
-    return std::vector<std::int32_t>{status};
+    const KernelStatus st = elim(c.n, c.nb, A, B, c.threshold, status);
+    return std::vector<std::int32_t>{status, st.failed, st.step, std::bit_cast<std::int32_t>(st.value)};
   };
 }
 

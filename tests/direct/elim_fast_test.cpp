@@ -2,6 +2,7 @@
 // instruction-set path and thread count the machine has.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,14 @@ using testing::CaseKind;
 using testing::EliminationCase;
 using testing::makeEliminationCase;
 
-// ierr and npiv as ELIM leaves them (npiv is only ever increased).
+// ierr and npiv as ELIM leaves them (npiv is only ever increased), and the
+// step and value (as bits) its status names.
 template <class F>
 auto elimination(F elim) {
   return [elim](const EliminationCase& c, float* A, float* B) {
     std::int32_t ierr = 7, npiv = 3;
-    elim(c.n, c.nb, A, B, c.threshold, ierr, npiv);
-    return std::vector<std::int32_t>{ierr, npiv};
+    const KernelStatus st = elim(c.n, c.nb, A, B, c.threshold, ierr, npiv);
+    return std::vector<std::int32_t>{ierr, npiv, st.failed, st.step, std::bit_cast<std::int32_t>(st.value)};
   };
 }
 

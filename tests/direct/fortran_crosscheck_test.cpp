@@ -335,9 +335,8 @@ Result runOurs(const Case& c) {
   } else if (c.method == 2) {
     std::vector<std::int32_t> order(n);
     std::vector<float> x(n);
-    swapCount = 0;
-    LUDECOMP(r.A.data(), c.n, order.data(), r.ierr);
-    r.count = swapCount;
+    r.count = 0;
+    LUDECOMP(r.A.data(), c.n, order.data(), r.ierr, r.count);
     if (r.ierr == 0) {
       for (std::int32_t k = 0; k < c.nb; ++k) {
         LUSOLVE(r.A.data(), r.B.data() + k * n, c.n, x.data(), order.data());

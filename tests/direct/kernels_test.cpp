@@ -143,9 +143,8 @@ TEST_F(Kernels, ElimSkipsExactZerosAndCountsInterchanges) {
 TEST_F(Kernels, LuFirstColumnChoiceAndUndoneTrials) {
   auto A = byRows(3, {0, 1, 2, 0, 3, 4, 3, 5, 6});
   std::vector<std::int32_t> order(3);
-  std::int32_t ierr = 9;
-  swapCount = 0;
-  LUDECOMP(A.data(), 3, order.data(), ierr);
+  std::int32_t ierr = 9, swapCount = 0;
+  LUDECOMP(A.data(), 3, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, 0);
   EXPECT_EQ(order, (std::vector<std::int32_t>{3, 2, 1}));
   EXPECT_EQ(swapCount, 1);
@@ -158,9 +157,8 @@ TEST_F(Kernels, LuPivotsOnTheWouldBeDiagonal) {
   // elements are 2 - 5 = -3 (row 2) and 6 - 5 = 1 (row 3): row 2 stays.
   auto A = byRows(3, {1, 5, 0, 1, 2, 0, 1, 6, 1});
   std::vector<std::int32_t> order(3);
-  std::int32_t ierr = 9;
-  swapCount = 0;
-  LUDECOMP(A.data(), 3, order.data(), ierr);
+  std::int32_t ierr = 9, swapCount = 0;
+  LUDECOMP(A.data(), 3, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, 0);
   EXPECT_EQ(swapCount, 0);
   EXPECT_EQ(order, (std::vector<std::int32_t>{1, 2, 3}));
@@ -170,11 +168,11 @@ TEST_F(Kernels, LuPivotsOnTheWouldBeDiagonal) {
   // the lower row moves up and is counted once.
   auto T = byRows(3, {1, 5, 0, 1, 4, 0, 1, 6, 1});
   swapCount = 0;
-  LUDECOMP(T.data(), 3, order.data(), ierr);
+  LUDECOMP(T.data(), 3, order.data(), ierr, swapCount);
   EXPECT_EQ(swapCount, 0);
   auto M = byRows(3, {1, 5, 0, 1, 6, 0, 1, 2, 1});
   swapCount = 0;
-  LUDECOMP(M.data(), 3, order.data(), ierr);
+  LUDECOMP(M.data(), 3, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, 0);
   EXPECT_EQ(swapCount, 1);
   EXPECT_EQ(order, (std::vector<std::int32_t>{1, 3, 2}));
@@ -198,31 +196,30 @@ TEST_F(Kernels, LuThresholdIsInclusive) {
   const float prag = 1.0E-8f;
   const float below = std::nextafter(prag, 0.0f);
   std::vector<std::int32_t> order(2);
-  std::int32_t ierr = 9;
+  std::int32_t ierr = 9, swapCount = 0;
   std::vector<float> one{-prag};
-  LUDECOMP(one.data(), 1, order.data(), ierr);
+  LUDECOMP(one.data(), 1, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, 0);
   std::vector<float> x(1), b{-prag};
   LUSOLVE(one.data(), b.data(), 1, x.data(), order.data());
   EXPECT_EQ(x[0], 1.0f);
   one = {below};
-  LUDECOMP(one.data(), 1, order.data(), ierr);
+  LUDECOMP(one.data(), 1, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, -1);
 
   auto A = byRows(2, {1, 0, 0, prag});
-  LUDECOMP(A.data(), 2, order.data(), ierr);
+  LUDECOMP(A.data(), 2, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, 0);
   A = byRows(2, {1, 0, 0, -below});
-  LUDECOMP(A.data(), 2, order.data(), ierr);
+  LUDECOMP(A.data(), 2, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, -1);
 }
 
 TEST_F(Kernels, LuSingularFailsAtStepTwo) {
   auto A = byRows(2, {1, 2, 2, 4});
   std::vector<std::int32_t> order(2);
-  std::int32_t ierr = 0;
-  swapCount = 0;
-  LUDECOMP(A.data(), 2, order.data(), ierr);
+  std::int32_t ierr = 0, swapCount = 0;
+  LUDECOMP(A.data(), 2, order.data(), ierr, swapCount);
   EXPECT_EQ(ierr, -1);
   EXPECT_EQ(swapCount, 1);
   EXPECT_EQ(order, (std::vector<std::int32_t>{2, 1}));

@@ -1,10 +1,10 @@
-// What the window keeps of a run: the trace recorder, the verdicts and
-// outcome from standard output, the runs in a data file, paged reading of a
-// large file, the notices and the CSV data.
+// What the window keeps of a run: the trace recorder, the outcome from the
+// run's result, the runs in a data file, paged reading of a large file, the
+// notices and the CSV data.
 #include <cmath>
 #include <sstream>
 
-#include "core/dispatcher.h"
+#include "run/dispatcher.h"
 #include "ui/core/notices.h"
 #include "ui/core/outcome.h"
 #include "ui/core/paged_file.h"
@@ -20,32 +20,41 @@ namespace {
 // ---------------------------------------------------------------------------
 // Trace recorder
 
-struct CountingMonitor : WorkMonitor {
+struct CountingListener : StepListener {
   int seen = 0;
-  bool stop = false;
-  void progress(const Progress&) override { ++seen; }
-  bool cancelRequested() override { return stop; }
+  void step(const StepEvent&) override { ++seen; }
 };
 
+StepEvent event(StepKind kind, std::int32_t step, double value, std::int32_t part = 0) {
+  StepEvent e;
+  e.kind = kind;
+  e.step = step;
+  e.rhs = part;
+  e.pass = part;
+  e.measure = value;
+  e.pivot = static_cast<float>(value);
+  e.growth = std::nan("");
+  return e;
+}
+
 TEST(TraceRecorder, KeepsCurvesPerPartAndOnlyTheFirstFactorizationsPivots) {
-  CountingMonitor next;
+  CountingListener next;
   TraceRecorder rec(&next);
   {
-    MonitorScope scope(&rec);
-    checkpoint(Stage::Reading, 10, 100);
-    checkpoint(Stage::Iteration, 1, 50, 0.5, 1);
-    checkpoint(Stage::Iteration, 2, 50, 0.25, 1);
-    checkpoint(Stage::Iteration, 1, 50, 0.75, 2);
-    checkpoint(Stage::PowerMethod, 1, 1000, 1e-2, 1);
-    checkpoint(Stage::PowerMethod, 1, 1000, 1e-3, 3);
-    checkpoint(Stage::LuFactorization, 1, 3, 4.0);
-    checkpoint(Stage::LuFactorization, 2, 3, -3.75);
+    StepScope scope(&rec);
+    publishStep(event(StepKind::Sweep, 1, 0.5, 1));
+    publishStep(event(StepKind::Sweep, 2, 0.25, 1));
+    publishStep(event(StepKind::Sweep, 1, 0.75, 2));
+    publishStep(event(StepKind::Power, 1, 1e-2, 1));
+    publishStep(event(StepKind::Power, 1, 1e-3, 3));
+    publishStep(event(StepKind::Lu, 1, 4.0));
+    publishStep(event(StepKind::Lu, 2, -3.75));
     // A later elimination in the same run (the inverse) is not mixed in.
-    checkpoint(Stage::Elimination, 1, 3, 9.0);
-    checkpoint(Stage::LuFactorization, 1, 3, 7.0);
-    checkpoint(Stage::Substitution, 1, 2);
+    publishStep(event(StepKind::Elimination, 1, 9.0));
+    publishStep(event(StepKind::Lu, 1, 7.0));
+    publishStep(event(StepKind::Forward, 1, 2.0, 1));
   }
-  EXPECT_EQ(next.seen, 11) << "every checkpoint is passed on";
+  EXPECT_EQ(next.seen, 10) << "every event is passed on";
   const RunTrace& t = rec.trace();
   ASSERT_EQ(t.sweeps.size(), 2u);
   ASSERT_NE(t.sweepCurve(1), nullptr);
@@ -61,50 +70,55 @@ TEST(TraceRecorder, KeepsCurvesPerPartAndOnlyTheFirstFactorizationsPivots) {
   EXPECT_EQ(t.pivots[1].value, -3.75);
 }
 
-TEST(TraceRecorder, StopsWhenTheChainedMonitorAsksAndKeepsTheLastPointOfALongRun) {
-  CountingMonitor next;
-  TraceRecorder rec(&next);
-  MonitorScope scope(&rec);
-  const std::int64_t many = static_cast<std::int64_t>(RunTrace::kMaxPoints) + 10;
-  for (std::int64_t it = 1; it <= many; ++it) checkpoint(Stage::Iteration, it, many, 1.0 / it, 1);
+TEST(TraceRecorder, KeepsTheLastPointOfALongRun) {
+  TraceRecorder rec;
+  StepScope scope(&rec);
+  const std::int32_t many = static_cast<std::int32_t>(RunTrace::kMaxPoints) + 10;
+  for (std::int32_t it = 1; it <= many; ++it) publishStep(event(StepKind::Sweep, it, 1.0 / it, 1));
   const TraceCurve& c = *rec.trace().sweepCurve(1);
   EXPECT_EQ(c.points.size(), RunTrace::kMaxPoints);
   EXPECT_TRUE(c.truncated);
   EXPECT_EQ(c.points.back().step, many);
-  next.stop = true;
-  EXPECT_THROW(checkpoint(Stage::Iteration, 1, 1, 1.0, 1), WorkCancelled);
 }
 
 // ---------------------------------------------------------------------------
-// Verdicts and outcome from what the runs print
+// The outcome line from a run's result
 
-TEST(Outcome, VerdictsPerRightHandSideAndTheLinesShown) {
+RunResult written(MethodOutcome outcome = {}) {
+  RunResult r;
+  r.status = RunStatus::Written;
+  r.outcome = std::move(outcome);
+  return r;
+}
+
+TEST(Outcome, KindFromTheResultAndTheLinesShown) {
   const std::string out =
       "\n Toleranta atinsa.\n Numar iteratii: 12\n\n\n Numar de iteratii depasit.\n\n"
       "\n Divergenta\n\n\n Iteratie stationara\n\n";
-  const auto v = verdictsFromOutput(out);
-  ASSERT_EQ(v.size(), 4u);
-  EXPECT_EQ(v[0].verdict, Verdict::Tolerance);
-  EXPECT_EQ(v[0].sweeps, 12);
-  EXPECT_EQ(v[1].verdict, Verdict::Limit);
-  EXPECT_FALSE(v[1].sweeps);
-  EXPECT_EQ(v[2].verdict, Verdict::Divergence);
-  EXPECT_EQ(v[3].verdict, Verdict::Stationary);
-
-  const Outcome o = makeOutcome(out, {}, true, false);
+  MethodOutcome iterated;
+  iterated.sweeps = {{Verdict::Tolerance, 12, 0, 0}, {Verdict::Limit, 100, 0, 0},
+                     {Verdict::Divergence, 3, 0, 0}, {Verdict::Stationary, 4, 0, 0}};
+  const Outcome o = makeOutcome(written(iterated), out, {});
   EXPECT_EQ(o.kind, Outcome::Kind::Breakdown);
   EXPECT_EQ(o.lines, (std::vector<std::string>{" Toleranta atinsa.", " Numar iteratii: 12",
                                                " Numar de iteratii depasit.", " Divergenta",
                                                " Iteratie stationara"}));
-  EXPECT_EQ(makeOutcome(" Numarul de conditie =   747.9979\r\n", {}, true, false).kind, Outcome::Kind::Done);
-  EXPECT_EQ(makeOutcome("\n* Pivot <1.00E-08 !\n* Sistemul nu se poate rezolva.\n", {}, true, false).kind,
-            Outcome::Kind::Breakdown);
+  iterated.sweeps.resize(1);
+  EXPECT_EQ(makeOutcome(written(iterated), out, {}).kind, Outcome::Kind::Done);
+  EXPECT_EQ(makeOutcome(written(), " Numarul de conditie =   747.9979\r\n", {}).kind, Outcome::Kind::Done);
+  MethodOutcome stopped;
+  stopped.breakdown = Breakdown{BreakdownKind::SmallPivot, 2, 0.0f, 1.0E-6f};
+  EXPECT_EQ(makeOutcome(written(stopped), "\n* Pivot <1.00E-06 !\n", {}).kind, Outcome::Kind::Breakdown);
 
-  const Outcome refused = makeOutcome("", {{"Introdu EPS si/sau NLIM", "Eroare"}}, false, false);
+  RunResult refusedRun;
+  refusedRun.refusal = Refusal::MissingParameters;
+  const Outcome refused = makeOutcome(refusedRun, "", {{"Introdu EPS si/sau NLIM", "Eroare"}});
   EXPECT_EQ(refused.kind, Outcome::Kind::Refused);
   EXPECT_EQ(refused.lines, std::vector<std::string>{"Introdu EPS si/sau NLIM"});
-  EXPECT_EQ(makeOutcome("x\n", {}, true, true).kind, Outcome::Kind::Cancelled);
-  EXPECT_TRUE(makeOutcome("x\n", {}, true, true).lines.empty());
+  RunResult cancelled;
+  cancelled.status = RunStatus::Cancelled;
+  EXPECT_EQ(makeOutcome(cancelled, "x\n", {}).kind, Outcome::Kind::Cancelled);
+  EXPECT_TRUE(makeOutcome(cancelled, "x\n", {}).lines.empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -200,11 +214,11 @@ class RunsTest : public MainWindowTest {
     TraceRecorder rec;
     platform_.out.clear();
     {
-      MonitorScope scope(&rec);
+      StepScope scope(&rec);
       EXPECT_TRUE(d().click(kIdSolve));
     }
     rules_.afterRun(s());
-    return makeRunRecord(s(), rec.take(), platform_.out);
+    return makeRunRecord(lastRunResult(), rec.take());
   }
   static constexpr const char* kSistem3 = "Sistem de proba\n3 1\n4 1 0\n1 4 1\n0 1 4\n5 6 5\n";
   NoticeRules rules_;
@@ -249,9 +263,9 @@ TEST_F(RunsTest, SorTraceVerdictsLabelAndTheRunsInTheFile) {
   run();
 
   EXPECT_EQ(first.label(), "SOR, omega = 1.200E+00, eps = 1.000E-04");
-  ASSERT_EQ(first.verdicts.size(), 2u);
-  EXPECT_EQ(first.verdicts[0].verdict, Verdict::Tolerance);
-  EXPECT_EQ(first.verdicts[0].sweeps, 7);
+  ASSERT_EQ(first.result.outcome.sweeps.size(), 2u);
+  EXPECT_EQ(first.verdictOf(1)->verdict, Verdict::Tolerance);
+  EXPECT_EQ(first.verdictOf(1)->sweeps, 7);
 
   std::ostringstream csv;
   writeSweepsCsv(csv, {first});

@@ -3,12 +3,12 @@
 #include <new>
 #include <utility>
 
-#include "condition/norm_choice.h"
-#include "core/dispatcher.h"
+#include "core/norm_choice.h"
+#include "run/dispatcher.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "core/progress.h"
-#include "core/work_runner.h"
+#include "run/saved_state.h"
 #include "io/fortran_io.h"
 #include "io/reader.h"
 #include "io/report.h"
@@ -34,9 +34,8 @@ void EN_DISABLE_CONDITIE(Dialog& d) {
 
 void SET_GS_CONTROLS(Dialog& d) {
   const ProblemState& s = problem();
-  const bool isGaussSeidel = s.methodIndex == 4;
-  const bool isSOR = s.methodIndex == 5;
-  const bool isIterative = isGaussSeidel || isSOR;
+  const bool isIterative = isIterativeMethod(s.methodIndex);
+  const bool isSOR = methodNeedsOmega(s.methodIndex);
   if (isIterative)
     d.DLG_SET_LABEL(kIdMethodLabel, s.METODA[static_cast<std::size_t>(s.methodIndex)]);
   else
@@ -82,9 +81,10 @@ void chooseMethod(Dialog& d) {
   ProblemState& s = problem();
   s.methodIndex = d.DLG_GET_SELECTION(kIdMethodList);
   SET_GS_CONTROLS(d);
-  if (s.methodIndex == 3 && !d.DLG_GET_STATE(kIdSymmetric)) {
-    platform().messageBox("Metoda Cholesky:\nTipul Matrice: trebuie sa fie 'Simetrica'", "Info",
-                          IconKind::Information);
+  if (methodNeedsSymmetric(s.methodIndex) && !d.DLG_GET_STATE(kIdSymmetric)) {
+    const std::string text =
+        "Metoda " + std::string(methodName(s.methodIndex)) + ":\nTipul Matrice: trebuie sa fie 'Simetrica'";
+    platform().messageBox(text, "Info", IconKind::Information);
     d.DLG_SET_STATE(kIdSymmetric, true);
     s.matrixKind = MatrixKind::Symmetric;
   }

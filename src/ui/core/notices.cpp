@@ -51,7 +51,7 @@ ReadChoices ReadChoices::of(const ProblemState& s) {
   c.invertElements = s.inputSource == InputSource::DataFile && s.invertElements;
   c.generatorIndex = s.inputSource == InputSource::Generated ? s.generatorIndex : 0;
   // Only a symmetric or generated matrix gets its packed copy for Cholesky.
-  c.cholesky = s.methodIndex == 3 &&
+  c.cholesky = methodReadsPacked(s.methodIndex) &&
                !(s.matrixKind == MatrixKind::General && s.inputSource == InputSource::DataFile);
   return c;
 }

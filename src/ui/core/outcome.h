@@ -1,27 +1,15 @@
 // The outcome of one press of "REZOLVA !" as the window shows it: the lines
-// the run wrote to standard output, or why it did not run, and the verdict
-// of every right-hand side of an iterative method.
+// the run wrote to standard output, or why it did not run. What the run did
+// comes from its result, never from its text.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/run_result.h"
+
 namespace parvela {
-
-enum class Verdict { Tolerance, Limit, Divergence, Stationary };
-
-struct RhsVerdict {
-  Verdict verdict = Verdict::Limit;
-  std::optional<std::int32_t> sweeps;  // " Numar iteratii: k" (tolerance only)
-};
-
-// The iterative drivers write one verdict per right-hand side, in order.
-std::vector<RhsVerdict> verdictsFromOutput(std::string_view standardOutput);
-// Short Romanian name of a verdict, for legends and files.
-std::string_view verdictName(Verdict v);
 
 struct BoxMessage {
   std::string text;
@@ -42,9 +30,10 @@ struct Outcome {
   std::string summary;  // one line for the status area
 };
 
-// `reportWritten`: the run placed its report in the file.
-Outcome makeOutcome(std::string_view standardOutput, const std::vector<BoxMessage>& boxes,
-                    bool reportWritten, bool cancelled);
+// The outcome of `run`, with the standard output it printed and the message
+// boxes it showed.
+Outcome makeOutcome(const RunResult& run, std::string_view standardOutput,
+                    const std::vector<BoxMessage>& boxes);
 
 // The non-empty lines of a text ('\n' or "\r\n" line ends).
 std::vector<std::string> nonEmptyLines(std::string_view text);

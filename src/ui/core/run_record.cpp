@@ -34,30 +34,30 @@ std::string scientific3(float v) {
 
 std::string RunRecord::label() const {
   std::string l = method;
-  if (method == "SOR") l += ", omega = " + scientific3(omega);
+  if (withOmega) l += ", omega = " + scientific3(omega);
   if (iterative) l += ", eps = " + scientific3(eps);
   return l;
 }
 
-const RhsVerdict* RunRecord::verdictOf(std::int32_t rhs) const {
-  if (rhs < 1 || static_cast<std::size_t>(rhs) > verdicts.size()) return nullptr;
-  return &verdicts[static_cast<std::size_t>(rhs - 1)];
+const SweepOutcome* RunRecord::verdictOf(std::int32_t rhs) const {
+  const std::vector<SweepOutcome>& v = result.outcome.sweeps;
+  if (rhs < 1 || static_cast<std::size_t>(rhs) > v.size()) return nullptr;
+  return &v[static_cast<std::size_t>(rhs - 1)];
 }
 
-RunRecord makeRunRecord(const ProblemState& s, RunTrace trace, const std::string& standardOutput) {
+RunRecord makeRunRecord(const RunResult& result, RunTrace trace) {
   RunRecord r;
-  r.problemKind = s.problemKind;
-  if (s.problemKind == ProblemKind::ConditionNumber) {
-    r.method = "Numar Conditie";
-  } else {
-    r.method = std::string(methodName(s.methodIndex));
-    r.iterative = s.methodIndex >= 4;
+  r.problemKind = result.problemKind;
+  r.method = std::string(result.methodLabel());
+  if (result.problemKind != ProblemKind::ConditionNumber) {
+    r.iterative = isIterativeMethod(result.methodIndex);
+    r.withOmega = methodNeedsOmega(result.methodIndex);
   }
-  r.eps = s.eps;
-  r.omega = s.omega;
-  r.nlim = s.nlim;
+  r.eps = result.eps;
+  r.omega = result.omega;
+  r.nlim = result.nlim;
   r.trace = std::move(trace);
-  if (r.iterative) r.verdicts = verdictsFromOutput(standardOutput);
+  r.result = result;
   return r;
 }
 
@@ -65,10 +65,10 @@ void writeSweepsCsv(std::ostream& out, const std::vector<RunRecord>& runs) {
   out << "rulare,metoda,omega,eps,termen_liber,iteratia,max_dif,log10_max_dif,verdict\n";
   for (const RunRecord& r : runs) {
     for (const TraceCurve& c : r.trace.sweeps) {
-      const RhsVerdict* v = r.verdictOf(c.part);
+      const SweepOutcome* v = r.verdictOf(c.part);
       for (std::size_t k = 0; k < c.points.size(); ++k) {
         const TracePoint& p = c.points[k];
-        out << r.number << ',' << r.method << ',' << (r.method == "SOR" ? number(r.omega) : "") << ','
+        out << r.number << ',' << r.method << ',' << (r.withOmega ? number(r.omega) : "") << ','
             << number(r.eps) << ',' << c.part << ',' << p.step << ',' << number(p.value) << ','
             << number(log10OrFloor(p.value)) << ',';
         if (k + 1 == c.points.size() && v) out << verdictName(v->verdict);

@@ -1,5 +1,5 @@
-// One run as the window keeps it for its plots: what was chosen, what the
-// checkpoints traced and how every right-hand side ended. Runs of a session
+// One run as the window keeps it for its plots: what was chosen, what its
+// step events traced and how every right-hand side ended. Runs of a session
 // are kept so that their curves can be overlaid; the data of the kept runs
 // can be written as CSV.
 #pragma once
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/problem_state.h"
-#include "ui/core/outcome.h"
+#include "core/run_result.h"
 #include "ui/core/run_trace.h"
 
 namespace parvela {
@@ -20,21 +20,21 @@ struct RunRecord {
   ProblemKind problemKind = ProblemKind::System;
   std::string method;  // "SOR", "Gauss", ...; "Numar Conditie" for the condition number
   bool iterative = false;
+  bool withOmega = false;  // the method takes the relaxation factor
   float eps = 0.0f;
   float omega = 0.0f;
   std::int32_t nlim = 0;
   RunTrace trace;
-  std::vector<RhsVerdict> verdicts;  // per right-hand side, iterative methods
+  RunResult result;
 
   // "SOR, omega = 1.200E+00, eps = 1.000E-04": the label of its curves.
   std::string label() const;
-  // The verdict of right-hand side `rhs` (1-based), when the run gave one.
-  const RhsVerdict* verdictOf(std::int32_t rhs) const;
+  // How right-hand side `rhs` (1-based) ended, when the run iterated it.
+  const SweepOutcome* verdictOf(std::int32_t rhs) const;
 };
 
-// The record of a finished run: choices and the parameters it converted from
-// the problem state right after the run, trace and standard output.
-RunRecord makeRunRecord(const ProblemState& afterRun, RunTrace trace, const std::string& standardOutput);
+// The record of a finished run from its result and its trace.
+RunRecord makeRunRecord(const RunResult& result, RunTrace trace);
 
 // Writes one CSV row per sweep: run, method, omega, eps, right-hand side,
 // sweep, max|x - x_ant|, its log10 and, on the last sweep, the verdict.

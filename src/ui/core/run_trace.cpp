@@ -36,36 +36,40 @@ const TraceCurve* findCurve(const std::vector<TraceCurve>& curves, std::int32_t 
 const TraceCurve* RunTrace::sweepCurve(std::int32_t rhs) const { return findCurve(sweeps, rhs); }
 const TraceCurve* RunTrace::powerCurve(std::int32_t pass) const { return findCurve(power, pass); }
 
-void RunTrace::add(const Progress& p) {
-  switch (p.stage) {
-    case Stage::Iteration: {
-      TraceCurve& c = curveFor(sweeps, p.part);
-      keep(c.points, c.truncated, {p.done, p.measure});
+void RunTrace::add(const StepEvent& e) {
+  switch (e.kind) {
+    case StepKind::Sweep: {
+      TraceCurve& c = curveFor(sweeps, e.rhs);
+      keep(c.points, c.truncated, {e.step, e.measure});
       break;
     }
-    case Stage::PowerMethod: {
-      TraceCurve& c = curveFor(power, p.part);
-      keep(c.points, c.truncated, {p.done, p.measure});
+    case StepKind::Power: {
+      TraceCurve& c = curveFor(power, e.pass);
+      keep(c.points, c.truncated, {e.step, e.measure});
       break;
     }
-    case Stage::Elimination:
-    case Stage::LuFactorization:
-      if (std::isnan(p.measure)) break;  // a step without a pivot to show
-      if (pivots.empty()) pivotStage = p.stage;
-      // The condition number's inverse eliminates after an LU or Gauss run
-      // would have: only the first factorization of a run is kept.
-      if (p.stage != pivotStage) break;
-      if (!pivots.empty() && p.done <= pivots.back().step) break;
-      keep(pivots, pivotsTruncated, {p.done, p.measure});
+    case StepKind::Elimination:
+    case StepKind::Lu: {
+      const Stage stage = e.kind == StepKind::Lu ? Stage::LuFactorization : Stage::Elimination;
+      if (pivots.empty()) pivotStage = stage;
+      // Only the run's first factorisation is kept.
+      if (stage != pivotStage) break;
+      if (!pivots.empty() && e.step <= pivots.back().step) break;
+      keep(pivots, pivotsTruncated, {e.step, e.pivot});
+      if (!std::isnan(e.growth) && e.growth > 0.0) {
+        bool unused = false;
+        keep(growth, unused, {e.step, e.growth});
+      }
       break;
+    }
     default:
       break;
   }
 }
 
-void TraceRecorder::progress(const Progress& p) {
-  trace_.add(p);
-  if (next_) next_->progress(p);
+void TraceRecorder::step(const StepEvent& e) {
+  trace_.add(e);
+  if (next_) next_->step(e);
 }
 
 RunTrace TraceRecorder::take() {

@@ -1,8 +1,8 @@
-// What a run went through, as its checkpoints told it: the change of every
+// What a run went through, as its step events told it: the change of every
 // sweep per right-hand side, the power method's convergence measure per
-// pass, the pivots of the elimination or LU steps. The recorder is a work
-// monitor; it can pass everything on to another monitor (the one that shows
-// progress and asks to stop), so it can be installed around any run.
+// pass, the pivots of the elimination or LU steps and the growth of the
+// elimination. The recorder is a step listener; it can pass every event on
+// to another listener, so it can be installed around any run.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "core/progress.h"
+#include "core/steps.h"
 
 namespace parvela {
 
 struct TracePoint {
   std::int64_t step = 0;  // sweep, iteration or elimination step
-  double value = 0.0;     // max|x - x_ant|, convergence measure, pivot
+  double value = 0.0;     // max|x - x_ant|, convergence measure (NaN: none yet), pivot, growth
 };
 
 struct TraceCurve {
@@ -32,32 +33,32 @@ struct RunTrace {
 
   std::vector<TraceCurve> sweeps;  // Stage::Iteration, part = right-hand side
   std::vector<TraceCurve> power;   // Stage::PowerMethod, part = pass 1..4
-  std::vector<TracePoint> pivots;  // Stage::Elimination / Stage::LuFactorization
-  Stage pivotStage = Stage::Elimination;
+  std::vector<TracePoint> pivots;  // every step of the first elimination or LU factorisation
+  Stage pivotStage = Stage::Elimination;  // Stage::LuFactorization for LU
   bool pivotsTruncated = false;
+  std::vector<TracePoint> growth;  // growth factor so far, at the steps that measured it
 
   bool empty() const { return sweeps.empty() && power.empty() && pivots.empty(); }
   const TraceCurve* sweepCurve(std::int32_t rhs) const;
   const TraceCurve* powerCurve(std::int32_t pass) const;
 
-  void add(const Progress& p);
+  void add(const StepEvent& e);
   void clear() { *this = RunTrace{}; }
 };
 
-class TraceRecorder : public WorkMonitor {
+class TraceRecorder : public StepListener {
  public:
-  explicit TraceRecorder(WorkMonitor* next = nullptr) : next_(next) {}
+  explicit TraceRecorder(StepListener* next = nullptr) : next_(next) {}
 
-  void setNext(WorkMonitor* next) { next_ = next; }
-  void progress(const Progress& p) override;
-  bool cancelRequested() override { return next_ && next_->cancelRequested(); }
+  void setNext(StepListener* next) { next_ = next; }
+  void step(const StepEvent& e) override;
 
   const RunTrace& trace() const { return trace_; }
   RunTrace take();
   void clear() { trace_.clear(); }
 
  private:
-  WorkMonitor* next_;
+  StepListener* next_;
   RunTrace trace_;
 };
 

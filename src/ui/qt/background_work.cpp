@@ -11,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-#include "core/dispatcher.h"
+#include "run/dispatcher.h"
 #include "ui/core/controls.h"
 #include "ui/core/deferred_dialog.h"
 #include "ui/core/templates.h"
@@ -77,7 +77,7 @@ BackgroundWork::BackgroundWork(QtDialog& window) : QObject(&window), window_(win
     start(WorkKind::Read, [id, event](Dialog& d) { SUB_GENERAL(d, id, event); });
   });
   window.DLG_SET_CALLBACK(kIdSolve, [this](Dialog&, int id, int event) {
-    start(WorkKind::Run, [id, event](Dialog& d) { PARVELAAPPLY(&d, id, event); });
+    start(WorkKind::Run, [this, id, event](Dialog& d) { run_ = solveProblem(&d, id, event); });
   });
   window.setCloseGuard([this] { return allowClose(); });
 }
@@ -97,6 +97,7 @@ bool BackgroundWork::start(WorkKind kind, std::function<void(Dialog&)> work) {
   if (busy_) return false;  // a click queued during work does nothing
   busy_ = true;
   kind_ = kind;
+  run_ = RunResult{};
   closeWhenDone_ = false;
   panel_->hidePanel();
   standIn_ = std::make_unique<DeferredDialog>(window_, window_.dialogTemplate());
@@ -119,6 +120,7 @@ bool BackgroundWork::start(WorkKind kind, std::function<void(Dialog&)> work) {
 #endif
     {
       MonitorScope scope(&monitor_);
+      StepScope steps(stepListener_);
       try {
         work(*standIn);
       } catch (const WorkCancelled&) {
@@ -143,6 +145,11 @@ void BackgroundWork::finish() {
   WorkResult result;
   result.kind = kind_;
   result.outcome = lastWorkOutcome();
+  if (kind_ == WorkKind::Run) {
+    result.run = run_;
+    // A stop that came before the run began still counts as a stop.
+    if (result.outcome == WorkOutcome::Cancelled) result.run.status = RunStatus::Cancelled;
+  }
   result.standardOutput = marshal_->takeStandardOutput();
   result.seconds = clock_.elapsed() / 1000.0;
 

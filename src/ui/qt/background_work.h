@@ -25,7 +25,9 @@
 
 #include "core/progress.h"
 #include "core/platform.h"
-#include "core/work_runner.h"
+#include "core/run_result.h"
+#include "core/steps.h"
+#include "run/saved_state.h"
 #include "ui/core/dialog.h"
 
 namespace parvela {
@@ -71,6 +73,7 @@ enum class WorkKind { Read, Run };
 struct WorkResult {
   WorkKind kind = WorkKind::Run;
   WorkOutcome outcome = WorkOutcome::Completed;
+  RunResult run;               // a run's result (kind Run)
   std::string standardOutput;  // the standard-output text of the work
   double seconds = 0.0;
 };
@@ -86,6 +89,9 @@ class BackgroundWork : public QObject {
   // Asks the work to stop at its next checkpoint.
   void cancel();
   WindowMonitor& monitor() { return monitor_; }
+  // The listener installed on the worker for the step events of every run
+  // and read (set only while no work runs).
+  void setStepListener(StepListener* listener) { stepListener_ = listener; }
   ProgressPanel* panel() const { return panel_; }
 
   // Starts `work` on the worker with a stand-in of the window (false when
@@ -110,6 +116,8 @@ class BackgroundWork : public QObject {
 
   QtDialog& window_;
   WindowMonitor monitor_;
+  StepListener* stepListener_ = nullptr;
+  RunResult run_;  // written by the worker, read once it has ended
   GuiThreadPlatform* marshal_ = nullptr;
   Platform* previousPlatform_ = nullptr;
   ProgressPanel* panel_ = nullptr;

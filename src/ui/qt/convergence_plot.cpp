@@ -120,7 +120,7 @@ void ConvergencePlot::rebuild() {
       chart->addSeries(s);
       drawn_.push_back({r, c.part, s});
 
-      if (const RhsVerdict* v = run.verdictOf(c.part); v && !pts.isEmpty()) {
+      if (const SweepOutcome* v = run.verdictOf(c.part); v && !pts.isEmpty()) {
         QScatterSeries*& m = markerOf[v->verdict];
         if (!m) {
           m = new QScatterSeries;

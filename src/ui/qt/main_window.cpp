@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include "core/dispatcher.h"
+#include "run/dispatcher.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "core/progress.h"
@@ -39,7 +39,7 @@ void PARVELASUB(Dialog& dialog, int /*controlId*/, int eventCode) {
 namespace {
 
 // "REZOLVA !" with the results window told before and after, its recorder
-// installed for the run's checkpoints.
+// installed for the run's step events.
 void solveWithResults(Dialog& dialog, int controlId, int eventCode) {
   ResultsWindow* results = Results();
   if (!results) {
@@ -47,11 +47,12 @@ void solveWithResults(Dialog& dialog, int controlId, int eventCode) {
     return;
   }
   results->beginRun();
+  RunResult run;
   {
-    MonitorScope scope(&results->recorder());
-    PARVELAAPPLY(&dialog, controlId, eventCode);
+    StepScope scope(&results->recorder());
+    run = solveProblem(&dialog, controlId, eventCode);
   }
-  results->endRun();
+  results->endRun(run);
 }
 
 // The companion window with the outcome, the report and the plots, kept
@@ -61,15 +62,15 @@ void attachResults(QtDialog& dialog) {
   setResults(results);
   BackgroundWork* work = backgroundWorkOf(dialog);
   if (work) {
-    // Runs and reads go through the worker: its monitor passes every
-    // checkpoint on to the recorder, its signals frame each piece of work.
-    work->monitor().setObserver(&results->recorder());
+    // Runs and reads go through the worker: the recorder hears every step
+    // event there, the worker's signals frame each piece of work.
+    work->setStepListener(&results->recorder());
     QObject::connect(work, &BackgroundWork::workStarted, results, [results](WorkKind kind) {
       if (kind == WorkKind::Run) results->beginRun();
     });
     QObject::connect(work, &BackgroundWork::workFinished, results, [results](const WorkResult& r) {
       if (r.kind == WorkKind::Run) {
-        results->endRun(r.outcome == WorkOutcome::Cancelled);
+        results->endRun(r.run);
       } else {
         results->afterRead(r.outcome == WorkOutcome::Completed && problem().dataRead);
       }

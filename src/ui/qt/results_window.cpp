@@ -119,15 +119,13 @@ void ResultsWindow::beginRun() {
   outcome_->setBusy(QStringLiteral("Rulare in curs..."));
 }
 
-void ResultsWindow::endRun(bool cancelled) {
+void ResultsWindow::endRun(const RunResult& run) {
   const CapturingPlatform::Captured got = capture_->take();
   const ProblemState& s = problem();
-  // Nothing reaches the file when a message box said why (a refused run or
-  // a report that could not be written).
-  const bool written = !cancelled && got.boxes.empty() && InputDataFile().hasDataEnd();
-  const Outcome outcome = makeOutcome(got.standardOutput, got.boxes, written, cancelled);
+  const bool written = run.written();
+  const Outcome outcome = makeOutcome(run, got.standardOutput, got.boxes);
 
-  RunRecord record = makeRunRecord(s, recorder_.take(), got.standardOutput);
+  RunRecord record = makeRunRecord(run, recorder_.take());
   QString title;
   if (written) {
     record.number = ++runCount_;

@@ -1,7 +1,7 @@
 // The results beside the main window: a companion window that follows it,
 // with the notice, the outcome of the last run, the report view and the
 // plots. The window tells it when a read or a run starts and ends; while a
-// run works, its checkpoints go through the recorder() and what it shows
+// run works, its step events go through the recorder() and what it shows
 // the user is kept by a capturing platform.
 #pragma once
 
@@ -19,6 +19,7 @@
 #include "ui/core/run_capture.h"
 #include "ui/core/run_record.h"
 #include "ui/core/run_trace.h"
+#include "core/run_result.h"
 
 class QTabWidget;
 
@@ -40,10 +41,10 @@ class ResultsWindow : public QWidget {
 
   // Before "REZOLVA !" does anything: starts capturing and recording.
   void beginRun();
-  // The monitor to install (or chain) on the thread that runs the work.
-  WorkMonitor& recorder() { return recorder_; }
-  // After the run: `cancelled` when the user stopped it.
-  void endRun(bool cancelled = false);
+  // The step listener to install on the thread that runs the work.
+  TraceRecorder& recorder() { return recorder_; }
+  // After the run, with what it did.
+  void endRun(const RunResult& run);
   // After "Citeste" (ok: the data were read) and after "Selecteaza".
   void afterRead(bool ok);
   void afterSelect();

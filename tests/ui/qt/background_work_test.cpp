@@ -12,7 +12,7 @@
 #include <atomic>
 #include <vector>
 
-#include "core/work_runner.h"
+#include "run/saved_state.h"
 #include "qt_test_support.h"
 #include "ui/qt/progress_panel.h"
 

@@ -391,10 +391,12 @@ TEST_F(ResultsTest, PivotsOfAGaussRunPerStep) {
   click(window(), kIdDeterminant);
   solve();
   const auto points = results().pivotPlot()->points();
-  ASSERT_EQ(points.size(), 2u);  // columns 1 and 2 of 3 are eliminated
+  ASSERT_EQ(points.size(), 3u);  // every pivot, U(3,3) included
   EXPECT_EQ(points[0], QPointF(1, std::log10(4.0)));
   EXPECT_EQ(points[1].x(), 2);
   EXPECT_NEAR(points[1].y(), std::log10(3.75), 1e-6);
+  EXPECT_EQ(points[2].x(), 3);
+  EXPECT_NEAR(points[2].y(), std::log10(3.733333), 1e-6);
 }
 
 // The spectral estimate (norm 4) runs the power method for A and for its

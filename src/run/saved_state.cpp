@@ -1,26 +1,23 @@
-#include "core/work_runner.h"
+#include "run/saved_state.h"
 
 #include <atomic>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
-#include "direct/lu.h"
 
 namespace parvela {
 
-ProblemSnapshot takeProblemSnapshot() { return ProblemSnapshot{problem(), InputDataFile(), swapCount}; }
+ProblemSnapshot takeProblemSnapshot() { return ProblemSnapshot{problem(), InputDataFile()}; }
 
 void takeProblemSnapshot(ProblemSnapshot& into) {
   into.state = problem();
   into.file = InputDataFile();
-  into.luSwapCount = swapCount;
 }
 
 void restoreProblemSnapshot(ProblemSnapshot&& snapshot) {
   problem() = std::move(snapshot.state);
   InputDataFile() = std::move(snapshot.file);
-  swapCount = snapshot.luSwapCount;
 }
 
 namespace {
@@ -99,7 +96,6 @@ std::uint64_t problemDigest() {
   h.value(f.dataEnd());
   h.value(f.reportWritten());
   h.value(f.crlf());
-  h.value(swapCount);
   return h.result();
 }
 

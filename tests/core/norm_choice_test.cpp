@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "condition/norm_choice.h"
+#include "core/norm_choice.h"
 #include "core/problem_state.h"
 
 namespace parvela {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../io/recording_platform.h"
-#include "core/dispatcher.h"
+#include "run/dispatcher.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "io/reader.h"

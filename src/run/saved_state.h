@@ -11,12 +11,10 @@
 namespace parvela {
 
 // Everything a run touches: the problem record (data, choices, flags,
-// parameters), the data file's record of the last read, and the driver
-// globals (LU's row-interchange count).
+// parameters) and the data file's record of the last read.
 struct ProblemSnapshot {
   ProblemState state;
   DataFile file;
-  std::int32_t luSwapCount = 0;
 };
 
 ProblemSnapshot takeProblemSnapshot();

@@ -1,21 +1,18 @@
-#include "core/dispatcher.h"
+#include "run/dispatcher.h"
 
 #include <new>
 #include <string>
 #include <string_view>
 
-#include "condition/condition_number.h"
+#include "core/methods.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "core/progress.h"
-#include "core/work_runner.h"
-#include "direct/cholesky.h"
-#include "direct/gauss.h"
-#include "direct/lu.h"
 #include "io/data_file.h"
 #include "io/fortran_io.h"
 #include "io/report.h"
-#include "iterative/iteration.h"
+#include "run/drivers.h"
+#include "run/saved_state.h"
 
 namespace parvela {
 namespace {
@@ -25,7 +22,7 @@ constexpr const char* kCaptionError = "Error";
 constexpr const char* kChangedSinceRead =
     "Fisierul de date a fost modificat dupa citire.\nCititi din nou datele cu \"Citeste\".";
 
-void refuse(const char* text, const char* caption, IconKind icon = IconKind::Error) {
+void refuse(std::string_view text, const char* caption, IconKind icon = IconKind::Error) {
   platform().messageBox(text, caption, icon);
 }
 
@@ -37,7 +34,7 @@ constexpr const char* kReadAgain =
 // True when the arrays hold what the chosen driver works on: the data the
 // last read produced for these choices, in arrays of the sizes the driver
 // needs. Every driver writes a result after the header when this holds.
-bool dataFitChoices(const ProblemState& s, std::string_view method) {
+bool dataFitChoices(const ProblemState& s) {
   if (s.n < 1 || s.nb < 0) return false;
   const std::size_t n = static_cast<std::size_t>(s.n);
   const std::size_t nb = static_cast<std::size_t>(s.nb);
@@ -47,7 +44,7 @@ bool dataFitChoices(const ProblemState& s, std::string_view method) {
   if (s.A.size() < n * n || s.B.size() < n * nb) return false;
   if (s.problemKind == ProblemKind::ConditionNumber) return true;
   if (s.problemKind == ProblemKind::System && nb < 1) return false;
-  if (method == "Cholesky") {
+  if (methodReadsPacked(s.methodIndex)) {
     // The packed array must hold this matrix, put there by the last read.
     if (!s.avFromRead) return false;
     if (s.avAllocated && s.AV.size() < n * (n + 1) / 2) return false;
@@ -55,25 +52,22 @@ bool dataFitChoices(const ProblemState& s, std::string_view method) {
   return true;
 }
 
-// The checks a run must pass before anything is written. False after the
-// message box that says why it cannot run.
-bool runAllowed() {
+// The checks a run must pass before anything is written: Refusal::None,
+// or why it cannot run after the message box that says so.
+Refusal runAllowed() {
   const ProblemState& s = problem();
-  std::string_view name;
   if (s.problemKind != ProblemKind::ConditionNumber) {
-    if (s.methodIndex < 1 || s.methodIndex > 5) {
+    const MethodInfo* method = methodInfo(s.methodIndex);
+    if (!method) {
       refuse("Alegeti o metoda de rezolvare din lista \"Metoda\".", kCaptionEroare);
-      return false;
+      return Refusal::NoMethod;
     }
-    name = methodName(s.methodIndex);
     // Zero tests only (a NaN passes); an Nlim below 1 would run no sweep.
-    if (name == "Gauss-Seidel" && (s.eps == 0.0f || s.nlim < 1)) {
-      refuse("Introdu EPS si/sau NLIM", kCaptionEroare);
-      return false;
-    }
-    if (name == "SOR" && (s.eps == 0.0f || s.nlim < 1 || s.omega == 0.0f)) {
-      refuse("Introdu EPS si/sau NLIM si/sau OMEGA", kCaptionEroare);
-      return false;
+    if (method->family == MethodFamily::Iterative &&
+        (s.eps == 0.0f || s.nlim < 1 || (method->needsOmega && s.omega == 0.0f))) {
+      refuse(method->needsOmega ? "Introdu EPS si/sau NLIM si/sau OMEGA" : "Introdu EPS si/sau NLIM",
+             kCaptionEroare);
+      return Refusal::MissingParameters;
     }
   }
   switch (InputDataFile().checkUnchanged()) {
@@ -81,54 +75,50 @@ bool runAllowed() {
       break;
     case DataFile::WriteResult::NoData:
       refuse("Cititi datele cu \"Citeste\" inainte de rezolvare.", kCaptionError);
-      return false;
+      return Refusal::NotRead;
     case DataFile::WriteResult::Changed:
       refuse(kChangedSinceRead, kCaptionError);
-      return false;
+      return Refusal::ChangedSinceRead;
     case DataFile::WriteResult::IoError:
     case DataFile::WriteResult::NoMemory:
       refuse("Fisierul de date nu poate fi citit.", kCaptionError);
-      return false;
+      return Refusal::Unreadable;
   }
-  if (!dataFitChoices(s, name)) {
+  if (!dataFitChoices(s)) {
     refuse(kReadAgain, "Info", IconKind::Information);
-    return false;
+    return Refusal::ReadAgain;
   }
-  if (name == "Cholesky" && !s.avAllocated) {
-    // The previous Cholesky run consumed the packed matrix.
-    refuse("Matricea a fost folosita de rularea anterioara (Cholesky).\n"
-           "Cititi din nou datele cu \"Citeste\".",
+  if (methodReadsPacked(s.methodIndex) && s.problemKind != ProblemKind::ConditionNumber &&
+      !s.avAllocated) {
+    // The previous run consumed the packed matrix.
+    refuse("Matricea a fost folosita de rularea anterioara (" + std::string(methodName(s.methodIndex)) +
+               ").\nCititi din nou datele cu \"Citeste\".",
            "Info", IconKind::Information);
-    return false;
+    return Refusal::MatrixConsumed;
   }
-  return true;
+  return Refusal::None;
 }
 
-void runDriver() {
-  const ProblemState& s = problem();
-  if (s.problemKind == ProblemKind::ConditionNumber) {
-    NUMAR_CONDITIE();
-    return;
-  }
-  const std::string_view name = methodName(s.methodIndex);
-  if (name == "Gauss") {
-    GAUSS();
-  } else if (name == "LU") {
-    LU();
-  } else if (name == "Cholesky") {
-    CHOLESKY_S();
-  } else if (name == "Gauss-Seidel") {
-    GAUSS_SEIDEL();
-  } else if (name == "SOR") {
-    SOR();
-  }
+// The choices and parameters a run starts from.
+RunResult startResult(const ProblemState& s) {
+  RunResult r;
+  r.problemKind = s.problemKind;
+  r.methodIndex = s.problemKind == ProblemKind::ConditionNumber ? 0 : s.methodIndex;
+  r.n = s.n;
+  r.nb = s.nb;
+  r.eps = s.eps;
+  r.nlim = s.nlim;
+  r.omega = s.omega;
+  return r;
 }
+
+RunResult lastResult;
 
 }  // namespace
 
 bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
   ProblemState& s = problem();
-  if (s.methodIndex < 4) return true;
+  if (!isIterativeMethod(s.methodIndex)) return true;
   bool ok = true;
   // A text that does not read as a number of its kind counts as zero.
   if (!readFirstReal(s.epsText, s.eps)) {
@@ -139,7 +129,7 @@ bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
     s.nlim = 0;
     ok = false;
   }
-  if (s.methodIndex == 5) {
+  if (methodNeedsOmega(s.methodIndex)) {
     if (!readFirstReal(s.omegaText, s.omega)) {
       s.omega = 0.0f;
       ok = false;
@@ -149,10 +139,15 @@ bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
   return ok;
 }
 
-void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
+RunResult solveProblem(Dialog* dialog, int controlId, int callbackKind) {
   setLastWorkOutcome(WorkOutcome::Refused);
   READ_EPSNLIMOMEGA(dialog, controlId, callbackKind);
-  if (!runAllowed()) return;
+  RunResult result = startResult(problem());
+  auto finish = [&](RunResult r) -> RunResult {
+    lastResult = r;
+    return r;
+  };
+  if ((result.refusal = runAllowed()) != Refusal::None) return finish(result);
 
   // Every run starts from a saved state: a stopped run, or one whose memory
   // ran out half-way, puts it back and writes nothing, so the next run sees
@@ -162,14 +157,15 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
     takeProblemSnapshot(saved);
   } catch (const std::bad_alloc&) {
     refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
-    return;
+    result.refusal = Refusal::NoMemory;
+    return finish(result);
   }
 
   ReportFile().clear();
   StdOut().clear();
   try {
     PRINT_CODURI();
-    runDriver();
+    result.outcome = runChosenDriver();
     std::string report = ReportFile().take();
     // The report is placed only once it is complete; the last stop point
     // comes before the file is touched.
@@ -179,18 +175,22 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
     switch (written) {
       case DataFile::WriteResult::Ok:
         setLastWorkOutcome(WorkOutcome::Completed);
+        result.status = RunStatus::Written;
         break;
       case DataFile::WriteResult::Changed:
         refuse(kChangedSinceRead, kCaptionError);
+        result.refusal = Refusal::ChangedSinceRead;
         break;
       case DataFile::WriteResult::NoData:
       case DataFile::WriteResult::IoError:
         refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
+        result.refusal = Refusal::WriteFailed;
         break;
       case DataFile::WriteResult::NoMemory:
         refuse("Memorie insuficienta pentru scrierea raportului.\n"
                "Raportul nu a putut fi scris in fisierul de date.",
                kCaptionError);
+        result.refusal = Refusal::WriteNoMemory;
         break;
     }
   } catch (const std::bad_alloc&) {
@@ -199,12 +199,37 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
     StdOut().clear();
     restoreProblemSnapshot(std::move(saved));
     refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
+    result.outcome = {};
+    result.refusal = Refusal::NoMemory;
   } catch (const WorkCancelled&) {
     ReportFile().clear();
     StdOut().clear();
     restoreProblemSnapshot(std::move(saved));
     setLastWorkOutcome(WorkOutcome::Cancelled);
+    result.outcome = {};
+    result.status = RunStatus::Cancelled;
   }
+  return finish(result);
+}
+
+void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
+  solveProblem(dialog, controlId, callbackKind);
+}
+
+const RunResult& lastRunResult() { return lastResult; }
+
+RunResult runOnPrivateState(ProblemState& state, std::string* report, std::string* standardOutput) {
+  ProblemScope scope(state);
+  TextUnit reportUnit, outUnit;
+  OutputScope output(reportUnit, outUnit);
+  READ_EPSNLIMOMEGA(nullptr, 0, 0);
+  RunResult result = startResult(state);
+  PRINT_CODURI();
+  result.outcome = runChosenDriver();
+  result.status = RunStatus::Computed;
+  if (report) *report = reportUnit.take();
+  if (standardOutput) *standardOutput = outUnit.take();
+  return result;
 }
 
 }  // namespace parvela

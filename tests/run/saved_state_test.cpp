@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "../io/recording_platform.h"
-#include "condition/norm_choice.h"
-#include "core/dispatcher.h"
+#include "core/norm_choice.h"
+#include "run/dispatcher.h"
 #include "core/problem_state.h"
 #include "core/progress.h"
-#include "core/work_runner.h"
+#include "run/saved_state.h"
 #include "io/data_file.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"

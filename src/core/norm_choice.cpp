@@ -1,4 +1,4 @@
-#include "condition/norm_choice.h"
+#include "core/norm_choice.h"
 
 #include "core/problem_state.h"
 
