@@ -8,7 +8,10 @@
 #include <system_error>
 
 #include "analysis/random.h"
+#include "core/methods.h"
+#include "core/problem_state.h"
 #include "io/data_file.h"
+#include "run/dispatcher.h"
 
 namespace parvela {
 
@@ -18,6 +21,9 @@ constexpr std::int64_t kSolutionRange = 5;  // x(i) in [-5, 5]
 // Every number of a data file is an integer a single-precision real holds
 // exactly, so the problem read is the problem built.
 constexpr std::int64_t kExactInFloat = std::int64_t(1) << 24;
+// The Gauss-Seidel boxes of a dominant set's key, as typed.
+constexpr std::string_view kKeyEps = "1e-5";
+constexpr std::string_view kKeyNlim = "1000";
 
 struct KindInfo {
   ExerciseKind kind;
@@ -360,10 +366,9 @@ std::string answerKey(const ExerciseRequest& r, const std::vector<Exercise>& set
         break;
       case ExerciseKind::Dominant:
         out += "  x = " + integerList(e.x) + "\n";
-        if (e.sweeps)
-          out += "  Gauss-Seidel, eps = 1e-5: " + std::to_string(*e.sweeps) + " iteratii\n";
-        else
-          out += "  Gauss-Seidel, eps = 1e-5: nu atinge toleranta\n";
+        out += "  Gauss-Seidel, Eps " + std::string(kKeyEps) + ", Nlim " + std::string(kKeyNlim) + ": " +
+               (e.sweeps ? std::to_string(*e.sweeps) + " iteratii" : std::string("toleranta nu este atinsa")) +
+               "\n";
         break;
       case ExerciseKind::Spd:
         out += "  x = " + integerList(e.x) + "\n";
@@ -389,9 +394,39 @@ std::string answerKey(const ExerciseRequest& r, const std::vector<Exercise>& set
   return out;
 }
 
+std::optional<std::int32_t> gaussSeidelSweeps(const Exercise& e) {
+  // The problem as the reader reads the file (every number is an integer a
+  // float holds exactly), run by the program's own driver on a state of its
+  // own, with the boxes typed as the key says.
+  ProblemState s;
+  {
+    ProblemScope scope(s);
+    INITIALIZEDATA();
+  }
+  const int n = e.A.rows;
+  s.n = n;
+  s.nb = 1;
+  s.A.assign(static_cast<std::size_t>(n) * n, 0.0f);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) s.A[static_cast<std::size_t>(j) * n + i] = static_cast<float>(e.A(i, j));
+  for (std::int64_t v : e.b) s.B.push_back(static_cast<float>(v));
+  s.readForSystem = true;
+  s.dataRead = true;
+  const auto gs = std::find(kMethodNames.begin(), kMethodNames.end(), "Gauss-Seidel");
+  s.methodIndex = static_cast<std::int32_t>(gs - kMethodNames.begin()) + 1;
+  s.epsText = fixedText(kKeyEps, kParamTextLength);
+  s.nlimText = fixedText(kKeyNlim, kParamTextLength);
+  const RunResult run = runOnPrivateState(s);
+  if (run.outcome.sweeps.size() != 1 || run.outcome.sweeps[0].verdict != Verdict::Tolerance) return std::nullopt;
+  return run.outcome.sweeps[0].sweeps;
+}
+
 std::vector<Exercise> makeExerciseSet(const ExerciseRequest& r) {
   std::vector<Exercise> set;
-  for (std::int32_t k = 1; k <= r.count; ++k) set.push_back(makeExercise(r, k));
+  for (std::int32_t k = 1; k <= r.count; ++k) {
+    set.push_back(makeExercise(r, k));
+    if (r.kind == ExerciseKind::Dominant) set.back().sweeps = gaussSeidelSweeps(set.back());
+  }
   return set;
 }
 

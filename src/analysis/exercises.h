@@ -81,6 +81,11 @@ std::string answerKey(const ExerciseRequest& r, const std::vector<Exercise>& set
 std::string exerciseFileName(std::int32_t number);
 inline constexpr const char* kAnswerKeyName = "solutii.txt";
 
+// The sweeps the program's Gauss-Seidel takes on the exercise's file with
+// Eps 1e-5 and Nlim 1000 (nothing when it stops otherwise), from a run of
+// its driver on a state of its own.
+std::optional<std::int32_t> gaussSeidelSweeps(const Exercise& e);
+
 // The whole set, with the Gauss-Seidel counts of a dominant one.
 std::vector<Exercise> makeExerciseSet(const ExerciseRequest& r);
 

@@ -240,7 +240,7 @@ TEST_F(BatchFiles, ExerciseSetsReadAndSolveAsTheirKeySays) {
   } cases[] = {
       {"pivoting", "--method Gauss"},
       {"spd", "--method Cholesky --matrix symmetric"},
-      {"dominant", "--method Gauss-Seidel --eps 1e-5 --nlim 500"},
+      {"dominant", "--method Gauss-Seidel --eps 1e-5 --nlim 1000"},
       {"ill --log-cond 3", "--method LU"},
   };
   for (const Case& c : cases) {
@@ -259,6 +259,16 @@ TEST_F(BatchFiles, ExerciseSetsReadAndSolveAsTheirKeySays) {
     ASSERT_EQ(got.size(), 5u) << c.kind;
     ASSERT_EQ(want.size(), 5u) << c.kind << key;
     for (std::size_t i = 0; i < 5; ++i) EXPECT_NEAR(got[i], want[i], 1e-2) << c.kind << " x(" << i + 1 << ")";
+    if (folder == "dominant") {
+      // The sweeps the key gives are those of this run.
+      const std::string report = readAll(ex).substr(data.size());
+      const std::size_t n = report.find("Numar iteratii:");
+      ASSERT_NE(n, std::string::npos) << report;
+      const long sweeps = std::strtol(report.c_str() + n + 15, nullptr, 10);
+      const std::size_t k = key.find("Nlim 1000: ", key.find("ex02.dat\n"));
+      ASSERT_NE(k, std::string::npos) << key;
+      EXPECT_EQ(key.substr(k + 11, key.find('\n', k) - k - 11), std::to_string(sweeps) + " iteratii");
+    }
   }
 }
 
