@@ -93,7 +93,7 @@ void attachResults(QtDialog& dialog) {
     }
   });
   results->follow();
-  results->show();
+  results->showBeside();
 }
 
 bool startFailure() {

@@ -62,6 +62,8 @@ class ResultsWindow : public QWidget {
   // Places the window beside its main window (right, or below when the
   // screen has no room on the right).
   void follow();
+  // Shows the window beside the main window, which keeps the keyboard.
+  void showBeside();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
