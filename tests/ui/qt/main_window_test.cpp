@@ -1,5 +1,6 @@
 // The main window as the program starts it, and the control rules driven
 // by real clicks, key presses and list selections.
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -92,6 +93,94 @@ TEST(MainWindowFailure, StartUpFailureBox) {
   EXPECT_EQ(platform.boxes[0].caption, "Error");
   EXPECT_EQ(platform.boxes[0].icon, IconKind::None);
   setPlatform(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+using Keyboard = MainWindowTest;
+
+// The control that has the keyboard focus (kNoId for none of the window's).
+int focusedControl(QtDialog& d) {
+  QWidget* focus = QApplication::focusWidget();
+  for (const ControlTemplate& c : d.dialogTemplate().controls)
+    if (c.id != kNoId && d.control(c.id) == focus) return c.id;
+  return kNoId;
+}
+
+TEST_F(Keyboard, TabFollowsTheTemplateOrder) {
+  QtDialog& d = window();
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 5);
+  click(d, kIdRead);
+  click(d, kIdConditionNumber);
+  click(d, kIdSystem);  // the norm list enabled once, every control of a system now enabled
+  select(d, kIdMethodList, 5);
+  d.control(kIdSystem)->setFocus();
+  std::vector<int> order{focusedControl(d)};
+  for (int k = 0; k < 40; ++k) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    if (focusedControl(d) == order.front()) break;
+    order.push_back(focusedControl(d));
+  }
+  // Checked radio button of each group, then the template's order.
+  EXPECT_EQ(order, (std::vector<int>{kIdSystem, kIdGeneral, kIdInvertElements, kIdFromFile, kIdGeneratorHelp,
+                                     kIdPrintMatrix, kIdMaxDifferences, kIdMethodList, kIdSelect, kIdOpen,
+                                     kIdRead, kIdSolve, kIdFileHelp, kIdExit, kIdFilePath, kIdOrder, kIdRhsCount,
+                                     kIdAbout, kIdEps, kIdNlim, kIdOmega, kIdIterationHelp, kIdIterations}));
+}
+
+TEST_F(Keyboard, TheMainWindowKeepsTheFocusAtStartAndAfterARun) {
+  QtDialog& d = window();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &d);
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 1);
+  click(d, kIdRead);
+  d.control(kIdSolve)->setFocus();
+  QTest::keyClick(d.control(kIdSolve), Qt::Key_Space);
+  ASSERT_TRUE(backgroundWorkOf(d)->waitUntilIdle());
+  QCoreApplication::processEvents();
+  EXPECT_NE(readFile(folder() / "sistem3.dat").find("Metoda: Gauss"), std::string::npos);
+  EXPECT_EQ(QApplication::activeWindow(), &d);
+  EXPECT_EQ(focusedControl(d), kIdSolve);
+}
+
+// ---------------------------------------------------------------------------
+// Texts that fit
+
+// Also run at 125 % (QT_SCALE_FACTOR=1.25, see CMakeLists.txt).
+using ReadableTexts = MainWindowTest;
+
+TEST_F(ReadableTexts, EveryTextWholeOnItsControlOrInItsTooltip) {
+  QtDialog& d = window();
+  std::cerr << "scale " << d.devicePixelRatioF() << ", font " << QFontInfo(d.font()).family().toStdString()
+            << " " << QFontInfo(d.font()).pointSizeF() << " pt\n";
+  EXPECT_EQ(unreadableTexts(d), QStringList());
+  // The texts the rules set and long ones typed by the user.
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 5);
+  typeInto(d, kIdEps, "0.000012345");
+  typeInto(d, kIdNlim, "1000000");
+  typeInto(d, kIdOmega, "1.23456789");
+  d.control(kIdSelect)->setFocus();
+  EXPECT_EQ(unreadableTexts(d), QStringList());
+  // A box too small for its number shows its leading digits.
+  EXPECT_EQ(d.controlAs<QLineEdit>(kIdEps)->cursorPosition(), 0);
+  select(d, kIdMethodList, 4);
+  click(d, kIdConditionNumber);
+  EXPECT_EQ(unreadableTexts(d), QStringList());
+
+  host_.onShow = [](QtDialog& box) { EXPECT_EQ(unreadableTexts(box), QStringList()) << box.windowTitle().toStdString(); };
+  click(d, kIdFileHelp);
+  click(d, kIdAbout);
+  click(d, kIdIterationHelp);
+  EXPECT_EQ(host_.shown.size(), 3u);
 }
 
 using ControlRules = MainWindowTest;
