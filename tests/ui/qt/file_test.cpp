@@ -123,10 +123,7 @@ TEST_F(FileSelection, OpenShowsTheFileInTheEditor) {
 
 TEST_F(FileSelection, SolveWritesTheReportAfterTheData) {
   QtDialog& d = window();
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  select(d, kIdMethodList, 1);  // Gauss
-  click(d, kIdRead);
+  readExample("sistem3.dat", 1);  // Gauss
   ASSERT_TRUE(enabled(d, kIdSolve));
   click(d, kIdSolve);
   const std::string data = exampleBytes("sistem3.dat");

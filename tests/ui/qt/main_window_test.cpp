@@ -95,10 +95,7 @@ int focusedControl(QtDialog& d) {
 
 TEST_F(Keyboard, TabFollowsTheTemplateOrder) {
   QtDialog& d = window();
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  select(d, kIdMethodList, 5);
-  click(d, kIdRead);
+  readExample("sistem3.dat", 5);
   click(d, kIdConditionNumber);
   click(d, kIdSystem);  // the norm list enabled once, every control of a system now enabled
   select(d, kIdMethodList, 5);
@@ -120,10 +117,7 @@ TEST_F(Keyboard, TheMainWindowKeepsTheFocusAtStartAndAfterARun) {
   QtDialog& d = window();
   QCoreApplication::processEvents();
   EXPECT_EQ(QApplication::activeWindow(), &d);
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  select(d, kIdMethodList, 1);
-  click(d, kIdRead);
+  readExample("sistem3.dat", 1);
   d.control(kIdSolve)->setFocus();
   QTest::keyClick(d.control(kIdSolve), Qt::Key_Space);
   ASSERT_TRUE(backgroundWorkOf(d)->waitUntilIdle());
@@ -220,10 +214,7 @@ TEST_F(ControlRules, TypingAndDeletingReachTheParameterTexts) {
 TEST_F(ControlRules, ParameterMessageBoxes) {
   // The parameter check belongs to the run: it needs data read first.
   QtDialog& d = window();
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  select(d, kIdMethodList, 4);
-  click(d, kIdRead);
+  readExample("sistem3.dat", 4);
   ASSERT_TRUE(enabled(d, kIdSolve));
   platform_.boxes.clear();
   click(d, kIdSolve);

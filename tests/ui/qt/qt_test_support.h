@@ -288,6 +288,15 @@ class MainWindowTest : public ::testing::Test {
     return to;
   }
 
+  // An example copied to the working folder, selected, a method chosen
+  // (entry of the list) and "Citeste" pressed.
+  void readExample(const std::string& name, int method) {
+    copyExample(name);
+    selectFile(QString::fromStdString(name));
+    select(window(), kIdMethodList, method);
+    click(window(), kIdRead);
+  }
+
   TestPlatform platform_;
   TestDialogHost host_;
 
