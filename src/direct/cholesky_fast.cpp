@@ -13,7 +13,7 @@
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
 #include "direct/cholesky.h"
-#include "direct/tiles.h"
+#include "direct/tile_kernels.h"
 
 namespace parvela {
 
@@ -30,7 +30,7 @@ void choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
   status = 0;
   if (n <= 0) return;
   const std::size_t N = static_cast<std::size_t>(n);
-  const tiles::Ops& t = tiles::ops();
+  const kernels::tile::Table& t = kernels::tile::activeTable();
 
   std::vector<const float*> cols(N);
   for (std::size_t j = 0; j < N; ++j) cols[j] = S + col0(j);

@@ -30,30 +30,12 @@
 
 namespace parvela {
 
-namespace elimk {
-
-const Kernels& activeKernels() {
-  switch (kernels::activeIsa()) {
-    case kernels::Isa::Avx512:
-      if (const Kernels* k = avx512Kernels()) return *k;
-      [[fallthrough]];
-    case kernels::Isa::Avx2:
-      if (const Kernels* k = avx2Kernels()) return *k;
-      [[fallthrough]];
-    case kernels::Isa::Scalar:
-      break;
-  }
-  return *scalarKernels();
-}
-
-}  // namespace elimk
-
 namespace elimfast {
 
 namespace {
 
-using elimk::Flag;
-using elimk::Kernels;
+using kernels::elim::Flag;
+using Kernels = kernels::elim::Table;
 
 // Steps per panel and columns per chunk of the trailing update.
 constexpr std::size_t kPanel = 64;
@@ -64,7 +46,7 @@ std::size_t roundUp(std::size_t v, std::size_t m) { return (v + m - 1) / m * m; 
 class Eliminator {
  public:
   Eliminator(std::size_t n, std::size_t nb, float* A, float* B, float threshold, Multipliers store)
-      : N(n), NB(nb), A(A), B(B), threshold(threshold), store(store), K(elimk::activeKernels()) {}
+      : N(n), NB(nb), A(A), B(B), threshold(threshold), store(store), K(kernels::elim::activeTable()) {}
 
   Outcome run(std::int32_t& swaps);
 

@@ -19,7 +19,7 @@
 #include "direct/lu_fast.h"
 #include "direct/proba.h"
 #include "direct/proba_fast.h"
-#include "direct/tiles.h"
+#include "direct/tile_kernels.h"
 #include "io/fortran_io.h"
 #include "support/kernel_paths.h"
 #include "support/matrices.h"
@@ -148,7 +148,7 @@ TEST(TileProducts, EverySumInAscendingOrder) {
         }
       forEachKernelPath([&](const std::string& path) {
         SCOPED_TRACE(path + " " + extraName(e) + " M=" + std::to_string(sh.M));
-        const tiles::Ops& t = tiles::ops();
+        const kernels::tile::Table& t = kernels::tile::activeTable();
         std::vector<float> g32(C0);
         t.gemmF32(sh.M, sh.N, sh.K, A.data(), lda, cols.data(), g32.data(), sh.M, false);
         EXPECT_SAME_BITS(c32, g32, "gemmF32");
