@@ -10,7 +10,7 @@
 namespace parvela::kernels::product::avx2 {
 namespace {
 #include "condition/product_kernels.inc"
-constexpr Table kTable{powerProduct, gram};
+constexpr Table kTable{powerProductByColumns, gram};
 }  // namespace
 
 const Table* table() { return &kTable; }

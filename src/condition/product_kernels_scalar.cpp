@@ -8,7 +8,7 @@
 namespace parvela::kernels::product::scalar {
 namespace {
 #include "condition/product_kernels.inc"
-constexpr Table kTable{powerProduct, gram};
+constexpr Table kTable{powerProductByTiles, gram};
 }  // namespace
 
 const Table* table() { return &kTable; }

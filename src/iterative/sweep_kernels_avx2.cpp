@@ -10,7 +10,8 @@
 namespace parvela::kernels::sweep::avx2 {
 namespace {
 #include "iterative/sweep_kernels.inc"
-constexpr Table kTable{gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSums, sorLower};
+constexpr Table kTable{gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSumsByColumns,
+                       sorLowerByColumns};
 }  // namespace
 
 const Table* table() { return &kTable; }
