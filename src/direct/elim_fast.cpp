@@ -155,11 +155,11 @@ void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, std::si
   const std::size_t pw = k1 - k0;
   if (interchange) {
     // The rows a column exchanges are fetched a few columns ahead.
-    constexpr std::size_t kAhead = 4;
+    const std::size_t ahead = K.interchangeAhead;
     for (std::size_t j = 0; j < nc; ++j) {
       float* c = C + j * N;
-      if (j + kAhead < nc)
-        for (std::size_t s = k0; s < k1; ++s) __builtin_prefetch(c + kAhead * N + ipiv[s], 1);
+      if (ahead > 0 && j + ahead < nc)
+        for (std::size_t s = k0; s < k1; ++s) __builtin_prefetch(c + ahead * N + ipiv[s], 1);
       for (std::size_t s = k0; s < k1; ++s)
         if (ipiv[s] != s) std::swap(c[s], c[ipiv[s]]);
     }

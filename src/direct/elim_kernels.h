@@ -19,6 +19,8 @@ struct Table {
   // Row tile and column tile of the trailing update, lanes of a vector,
   // right-hand sides per back-substitution panel.
   std::size_t mr = 1, nr = 1, lanes = 1, panelWidth = 1;
+  // Columns ahead whose interchanged rows are fetched (0: none).
+  std::size_t interchangeAhead = 0;
 
   // col[i], i in [r0, r1): for m = 0..cnt-1 in turn, where F[m*ldF + i] is
   // set, col[i] = col[i] - L[m*ldL + i] * u[m].

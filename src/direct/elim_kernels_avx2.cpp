@@ -41,7 +41,7 @@ struct V {
 
 #include "direct/elim_kernels.inc"
 
-using Set = PathTable<2, 6, 4, 6, 8, true>;
+using Set = PathTable<2, 6, 4, 6, 8, true, 4>;
 
 }  // namespace
 
