@@ -122,7 +122,9 @@ int main(int argc, char** argv) {
   const char* coretype = std::getenv("OPENBLAS_CORETYPE");
   std::printf("OpenBLAS core: %s%s%s\n", openblas_get_corename(), coretype ? "  (OPENBLAS_CORETYPE=" : "",
               coretype ? (std::string(coretype) + ")").c_str() : "");
-  std::printf("Parvela path: %s, %d thread\n", kernels::isaName(kernels::activeIsa()), kernels::threadCount());
+  std::printf("Parvela path: %s (the processor's widest: %s), %d thread\n",
+              kernels::isaName(kernels::activeIsa()), kernels::isaName(kernels::detectedIsa()),
+              kernels::threadCount());
   std::printf("medians of %d alternating repetitions, seconds\n\n", reps);
   std::printf("%-40s %6s %12s  %-28s %12s %8s\n", "kernel", "n", "ours", "peer", "peer", "ratio");
   for (const auto& [name, g] : all) {
