@@ -1,12 +1,16 @@
 #include "analysis/omega_scan.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <map>
+#include <thread>
+#include <vector>
 
 #include "analysis/convergence_diagnosis.h"
+#include "core/kernel_runtime.h"
 #include "core/methods.h"
 #include "core/progress.h"
 #include "io/fortran_io.h"
@@ -44,19 +48,32 @@ OmegaScan scanOmega(const ProblemState& start, const AnalysisProgress& progress)
   scan.available = true;
 
   const std::int32_t coarse = 2000 / kOmegaCoarseStep - 1;
-  const std::int32_t fine = 2 * kOmegaCoarseStep / kOmegaFineStep;
+  const std::int32_t fine = 2 * kOmegaCoarseStep / kOmegaFineStep - 2;
   const std::int32_t runs = 2000 / kOmegaRunStep - 1;
   const std::int32_t total = coarse + fine + runs + 1;
   std::int32_t done = 0;
 
   // By thousandths; the radius is taken at the omega the typed text gives.
+  // Each radius is independent of the others: two threads share a grid.
   std::map<std::int32_t, double> radius;
-  auto at = [&](std::int32_t t) {
-    if (t <= 0 || t >= 2000 || radius.count(t)) return;
-    pollCancel();
-    const float w = std::strtof(omegaText(t).c_str(), nullptr);
-    radius[t] = iterationRadius(sys.A, w).value_or(std::numeric_limits<double>::quiet_NaN());
-    tell(progress, "Raza spectrala pe grila lui omega", ++done, total);
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<std::int32_t> computed{0};
+  auto compute = [&](std::vector<std::int32_t> grid) {
+    std::erase_if(grid, [&](std::int32_t t) { return t <= 0 || t >= 2000 || radius.count(t) != 0; });
+    std::vector<double> rho(grid.size());
+    const std::int32_t before = done;
+    kernels::parallelRanges(0, grid.size(), 1, 2, [&](std::size_t lo, std::size_t hi) {
+      for (std::size_t k = lo; k < hi; ++k) {
+        pollCancel();  // the calling thread's monitor; a no-op on the helper
+        const float w = std::strtof(omegaText(grid[k]).c_str(), nullptr);
+        rho[k] = iterationRadius(sys.A, w).value_or(std::numeric_limits<double>::quiet_NaN());
+        const std::int32_t c = ++computed;
+        if (std::this_thread::get_id() == caller) tell(progress, "Raza spectrala pe grila lui omega", before + c, total);
+      }
+    });
+    for (std::size_t k = 0; k < grid.size(); ++k) radius[grid[k]] = rho[k];
+    done = before + static_cast<std::int32_t>(grid.size());
+    computed = 0;
   };
   auto bestOf = [&] {
     std::int32_t best = 0;
@@ -64,12 +81,15 @@ OmegaScan scanOmega(const ProblemState& start, const AnalysisProgress& progress)
       if (!std::isnan(r) && (best == 0 || r < radius[best])) best = t;
     return best;
   };
-  for (std::int32_t t = kOmegaCoarseStep; t < 2000; t += kOmegaCoarseStep) at(t);
+  std::vector<std::int32_t> grid;
+  for (std::int32_t t = kOmegaCoarseStep; t < 2000; t += kOmegaCoarseStep) grid.push_back(t);
+  compute(grid);
   const std::int32_t coarseBest = bestOf();
-  done = coarse;
+  grid.clear();
   if (coarseBest != 0)
-    for (std::int32_t t = coarseBest - kOmegaCoarseStep; t <= coarseBest + kOmegaCoarseStep; t += kOmegaFineStep) at(t);
-  done = coarse + fine;
+    for (std::int32_t t = coarseBest - kOmegaCoarseStep; t <= coarseBest + kOmegaCoarseStep; t += kOmegaFineStep)
+      grid.push_back(t);
+  compute(grid);
   const std::int32_t best = bestOf();
   for (const auto& [t, r] : radius) scan.radii.push_back({std::strtof(omegaText(t).c_str(), nullptr), r});
   if (best != 0) {

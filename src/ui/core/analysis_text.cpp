@@ -20,12 +20,13 @@ std::string withSymbol(const std::string& text, const char* marker, const char* 
   return out + text.substr(from);
 }
 
-// Texts are written with {k}, {r}, {w}, {e}, {i} for the symbols.
+// Texts are written with {k}, {r}, {w}, {e}, {i}, {x} for the symbols.
 std::string say(const Symbols& s, const std::string& text) {
   std::string t = withSymbol(text, "{k}", s.kappa);
   t = withSymbol(t, "{r}", s.rho);
   t = withSymbol(t, "{w}", s.omega);
   t = withSymbol(t, "{e}", s.eta);
+  t = withSymbol(t, "{x}", s.times);
   return withSymbol(t, "{i}", s.infinity);
 }
 
@@ -96,7 +97,7 @@ std::vector<TextTable> describeErrors(const ErrorAnatomy& e, bool inverse, const
   TextTable t;
   t.title = "Erorile solutiei";
   t.header = {inverse ? "Coloana" : "Termen liber", "Eroare inainte", "Eroare inapoi", say(sym, "{k}_{i}(A)"),
-              say(sym, "{k}*{e}"), "Cifre corecte", "Cifre prezise"};
+              say(sym, "{k}{x}{e}"), "Cifre corecte", "Cifre prezise"};
   bool anyUnsolved = false;
   for (const SolutionErrors& r : e.rows) {
     if (!r.solved) {
@@ -116,7 +117,7 @@ std::vector<TextTable> describeErrors(const ErrorAnatomy& e, bool inverse, const
                       integer(e.rhsTotal) + (inverse ? " coloane." : " termeni liberi."));
   if (anyUnsolved) t.notes.push_back("Metoda nu a dat o solutie (s-a oprit inainte).");
   t.notes.push_back(say(sym, "Eroarea inainte: ||x^ - x||/||x||; eroarea inapoi {e}: cat de putin ar trebui "
-                             "schimbate A si b ca x^ sa fie exacta; {k}*{e} margineste eroarea inainte."));
+                             "schimbate A si b ca x^ sa fie exacta; {k}{x}{e} margineste eroarea inainte."));
   if (e.trust == ReferenceTrust::Trusted && e.kappaInf > 0.0) {
     const double lost = std::log10(e.kappaInf);
     t.notes.push_back(say(sym, "In simpla precizie (u = " + sci(kUnitRoundoffSingle) +
@@ -145,10 +146,10 @@ std::vector<TextTable> describeErrors(const ErrorAnatomy& e, bool inverse, const
       std::string note = "Fiecare corectie castiga cam " + fixed(gain, 1) +
                          " cifre, pana la ce permite reziduul in dubla precizie: rafinarea recupereaza ce a pierdut "
                          "metoda.";
-      if (ku >= 1.0) note += say(sym, " (Marginea {k}*u = " + sci(ku) + " >= 1 era aici pesimista.)");
+      if (ku >= 1.0) note += say(sym, " (Marginea {k}{x}u = " + sci(ku) + " >= 1 era aici pesimista.)");
       r.notes.push_back(note);
     } else if (ku >= 1.0) {
-      r.notes.push_back(say(sym, "{k}*u = " + sci(ku) +
+      r.notes.push_back(say(sym, "{k}{x}u = " + sci(ku) +
                                      " >= 1: factorii in simpla precizie nu mai dau o corectie buna, rafinarea nu "
                                      "poate recupera cifrele pierdute."));
     } else {
@@ -260,11 +261,11 @@ std::vector<TextTable> describeCondition(const ConditionCheck& c, const Symbols&
     const double ku = c.expectedInverseError;
     if (ku >= 1.0)
       t.notes.push_back(say(sym, "Inversa s-a calculat in simpla precizie (u = " + sci(kUnitRoundoffSingle) +
-                                     "): cu {k} = " + sci(c.refCondition) + " eroarea ei relativa poate ajunge la {k}*u = " +
+                                     "): cu {k} = " + sci(c.refCondition) + " eroarea ei relativa poate ajunge la {k}{x}u = " +
                                      sci(ku) + ", deci nicio cifra a normei inversei nu e garantata" +
                                      (c.reported ? "; aici eroarea este " + percent(c.errCondition) + "." : ".")));
     else
-      t.notes.push_back(say(sym, "Inversa in simpla precizie are o eroare relativa de cel mult circa {k}*u = " + sci(ku) +
+      t.notes.push_back(say(sym, "Inversa in simpla precizie are o eroare relativa de cel mult circa {k}{x}u = " + sci(ku) +
                                      (c.reported ? "; aici eroarea numarului de conditie este " + percent(c.errCondition) + "."
                                                  : ".")));
   }
@@ -363,6 +364,30 @@ std::string analysisForBatch(const ProblemState& start, const AnalysisRequest& r
     tables.insert(tables.end(), t.begin(), t.end());
   }
   return plainText(tables);
+}
+
+void writeOmegaCsv(std::ostream& out, const OmegaScan& scan) {
+  out << "omega,rho,iteratii,rezultat\n";
+  for (const OmegaRadius& p : scan.radii) {
+    out << fixed(p.omega, 3) << ',' << fixed(p.rho, 9);
+    for (const OmegaRun& r : scan.runs)
+      if (r.omega == p.omega) {
+        out << ',' << r.sweeps << ',' << verdictText(r.verdict);
+        break;
+      }
+    out << '\n';
+  }
+}
+
+void writeExperimentCsv(std::ostream& out, const Experiment& e) {
+  out << (e.condition ? "n,cond_raport,cond_referinta,eroare_relativa\n" : "n,eroare_inainte,eroare_inapoi,kappa_inf\n");
+  for (const ExperimentPoint& p : e.points) {
+    if (p.skipped) continue;
+    if (e.condition)
+      out << p.n << ',' << sci(p.reported) << ',' << sci(p.kappa) << ',' << sci(p.relativeError) << '\n';
+    else
+      out << p.n << ',' << sci(p.forward) << ',' << sci(p.backward) << ',' << sci(p.kappa) << '\n';
+  }
 }
 
 std::string plainText(const std::vector<TextTable>& tables) {

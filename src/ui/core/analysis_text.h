@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,10 @@ struct Symbols {
   const char* omega;
   const char* eta;
   const char* infinity;  // the norm's index
+  const char* times;
 };
-inline constexpr Symbols kPlainSymbols{"kappa", "rho", "omega", "eta", "inf"};
-inline constexpr Symbols kGreekSymbols{"\u03ba", "\u03c1", "\u03c9", "\u03b7", "\u221e"};
+inline constexpr Symbols kPlainSymbols{"kappa", "rho", "omega", "eta", "inf", "*"};
+inline constexpr Symbols kGreekSymbols{"\u03ba", "\u03c1", "\u03c9", "\u03b7", "\u221e", "\u00b7"};
 
 std::vector<TextTable> describeErrors(const ErrorAnatomy& e, bool inverse, const Symbols& sym);
 std::vector<TextTable> describeConvergence(const ConvergenceDiagnosis& d, const Symbols& sym);
@@ -54,6 +56,12 @@ struct AnalysisRequest {
   bool any() const { return analysis || scanOmega || sweepN > 0; }
 };
 std::string analysisForBatch(const ProblemState& start, const AnalysisRequest& request);
+
+// The data of the plots as CSV: omega, rho and, on the omegas that were
+// run, the sweeps and the verdict; n and the errors (or the condition
+// numbers) of the experiment.
+void writeOmegaCsv(std::ostream& out, const OmegaScan& scan);
+void writeExperimentCsv(std::ostream& out, const Experiment& e);
 
 // 2.900E+07; "-" for NaN.
 std::string sci(double v);

@@ -9,6 +9,8 @@
 #include <QScatterSeries>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include "ui/qt/chart_support.h"
 #include "ui/qt/qt_text.h"
 
@@ -51,6 +53,21 @@ void PivotPlot::showRun(const RunRecord& run) {
   chart->addSeries(line_);
   chart->addSeries(dots);
   chart->legend()->markers(dots).value(0)->setVisible(false);
+  // The growth factor on the same scale: per step on the straightforward
+  // path, per panel on the fast one.
+  growth_ = nullptr;
+  if (!run.trace.growth.empty()) {
+    growth_ = new QLineSeries;
+    growth_->setName(QStringLiteral("log10 factor de crestere (max |a| actualizat / max |a| initial)"));
+    growth_->setPointsVisible(true);
+    for (const TracePoint& p : run.trace.growth) {
+      const QPointF q(double(p.step), std::log10(p.value));
+      growth_->append(q);
+      y0 = std::min(y0, q.y());
+      y1 = std::max(y1, q.y());
+    }
+    chart->addSeries(growth_);
+  }
   for (QAbstractSeries* s : chart->series()) {
     s->attachAxis(x_);
     s->attachAxis(y_);
@@ -60,6 +77,12 @@ void PivotPlot::showRun(const RunRecord& run) {
   empty_->hide();
   png_->setEnabled(true);
   csv_->setEnabled(true);
+}
+
+std::vector<QPointF> PivotPlot::growthPoints() const {
+  if (!growth_) return {};
+  const QList<QPointF> pts = growth_->points();
+  return {pts.begin(), pts.end()};
 }
 
 std::vector<QPointF> PivotPlot::points() const {

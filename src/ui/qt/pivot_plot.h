@@ -28,11 +28,14 @@ class PivotPlot : public QWidget {
   bool hasRun() const { return !run_.empty(); }
   // (step, log10 |pivot|) as drawn.
   std::vector<QPointF> points() const;
+  // (step, log10 growth factor) as drawn.
+  std::vector<QPointF> growthPoints() const;
   QChartView* chartView() const { return view_; }
 
  private:
   std::vector<RunRecord> run_;
   QLineSeries* line_ = nullptr;
+  QLineSeries* growth_ = nullptr;
   QChartView* view_;
   QValueAxis* x_ = nullptr;
   QValueAxis* y_ = nullptr;

@@ -11,6 +11,7 @@
 
 #include "core/problem_state.h"
 #include "io/data_file.h"
+#include "ui/qt/analysis_view.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/notice_bar.h"
 #include "ui/qt/outcome_line.h"
@@ -54,6 +55,9 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   tabs_->addTab(convergence_, QStringLiteral("Convergenta"));
   tabs_->addTab(power_, QStringLiteral("Metoda puterii"));
   tabs_->addTab(pivots_, QStringLiteral("Pivoti"));
+  analysis_ = new AnalysisView(this);
+  analysis_->setOmegaSink(omegaBoxOf(main));
+  tabs_->addTab(analysis_, QStringLiteral("Analiza"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(notice_);
@@ -107,6 +111,7 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ResultsWindow::beginRun() {
+  stopAnalysis();
   capture_->take();  // what came before the run
   sizeBefore_ = sizeOf(InputDataFile().path());
   outcome_->setBusy(QStringLiteral("Rulare in curs..."));
@@ -141,9 +146,13 @@ void ResultsWindow::endRun(const RunResult& run) {
   outcome_->setOutcome(outcome, title);
   notice_->setNotices(rules_.notices(s));
   if (main_ && main_->isVisible()) show();
+  if (written) analysis_->showRun(run, record.number);  // in the background, after the outcome
 }
 
+void ResultsWindow::stopAnalysis() { analysis_->stop(); }
+
 void ResultsWindow::afterRead(bool ok) {
+  stopAnalysis();
   rules_.afterRead(problem(), ok);
   firstSinceRead_ = ok;
   notice_->setNotices(rules_.notices(problem()));
