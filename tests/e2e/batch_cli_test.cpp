@@ -64,6 +64,10 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatusTwo) {
       "--output o.dat --output-dir d x.dat",
       "--output-dir d a/x.dat b/x.dat",     // both copies would be d/x.dat
       "--method Gauss --",                  // no data file after the options
+      "--sweep-n 1 x.dat",                  // the experiment starts at n = 2
+      "--sweep-n 201 x.dat",
+      "--analysis=yes x.dat",
+      "--s 3 x.dat",                        // ambiguous: --scan-omega or --sweep-n
   };
   for (const char* args : bad) {
     Result r = batch(args);

@@ -141,8 +141,12 @@ std::vector<TextTable> describeErrors(const ErrorAnatomy& e, bool inverse, const
     for (std::size_t k = 1; k < e.refinement.size(); ++k)
       if (e.refinement[k].forward < e.refinement[bestAt].forward) bestAt = k;
     const double best = e.refinement[bestAt].forward;
-    if (bestAt > 0 && best < first / 10.0) {
-      const double gain = (std::log10(first) - std::log10(std::max(best, 1e-300))) / static_cast<double>(bestAt);
+    if (bestAt > 0 && best == 0.0) {
+      r.notes.push_back("Dupa " + integer(static_cast<std::int64_t>(bestAt)) +
+                        (bestAt == 1 ? " corectie" : " corectii") +
+                        " solutia este chiar cea exacta a sistemului memorat (rotunjita in dubla precizie).");
+    } else if (bestAt > 0 && best < first / 10.0) {
+      const double gain = (std::log10(first) - std::log10(best)) / static_cast<double>(bestAt);
       std::string note = "Fiecare corectie castiga cam " + fixed(gain, 1) +
                          " cifre, pana la ce permite reziduul in dubla precizie: rafinarea recupereaza ce a pierdut "
                          "metoda.";
@@ -317,7 +321,7 @@ std::vector<TextTable> describeOmegaScan(const OmegaScan& scan, const Symbols& s
 
 std::vector<TextTable> describeExperiment(const Experiment& e, const Symbols& sym) {
   TextTable t;
-  t.title = "Experiment pe n: " + e.generator + ", " + e.method;
+  t.title = e.generator.empty() ? std::string("Experiment pe n") : "Experiment pe n: " + e.generator + ", " + e.method;
   if (e.generator.empty()) {
     t.notes.push_back("Experimentul cere un generator (matrice \"Generata\").");
     return {t};
@@ -330,7 +334,7 @@ std::vector<TextTable> describeExperiment(const Experiment& e, const Symbols& sy
   for (const ExperimentPoint& p : e.points) {
     std::string state = "ok";
     if (p.skipped) state = "constante insuficiente";
-    else if (p.breakdown) state = "metoda s-a oprit";
+    else if (p.breakdown) state = e.condition ? "inversa aproape singulara" : "metoda s-a oprit";
     else if (p.sweeps) state = verdictText(p.sweeps->verdict);
     if (!p.skipped && p.trust == ReferenceTrust::Singular) state += "; matrice singulara";
     if (!p.skipped && p.trust == ReferenceTrust::OutOfReach) state += "; referinta nesigura";
