@@ -32,6 +32,14 @@ std::vector<float> randomMatrix(std::int32_t n, std::uint32_t seed, float diagon
 
 FloatMatrix square(std::int32_t n, std::vector<float> v) { return {n, n, std::move(v)}; }
 
+// Hilbert of order 9 with row i scaled by 8^(i-1) (exactly): kappa near 1e13.
+std::vector<float> scaledHilbert9() {
+  std::vector<float> a = generated("Hilbert", 9);
+  for (std::int32_t j = 0; j < 9; ++j)
+    for (std::int32_t i = 0; i < 9; ++i) a[static_cast<std::size_t>(j) * 9 + i] *= std::ldexp(1.0f, 3 * i);
+  return a;
+}
+
 TEST(Reference, HasTwelveDigitsOfTheExactSolutionOrSaysWhyNot) {
   struct Case {
     const char* name;
@@ -44,6 +52,7 @@ TEST(Reference, HasTwelveDigitsOfTheExactSolutionOrSaysWhyNot) {
       {"Hilbert 10", 10, generated("Hilbert", 10), ReferenceTrust::Trusted},
       {"Lotkin 7", 7, generated("Lotkin", 7), ReferenceTrust::Trusted},
       {"random 9", 9, randomMatrix(9, 7), ReferenceTrust::Trusted},
+      {"scaled Hilbert 9", 9, scaledHilbert9(), ReferenceTrust::Trusted},
       {"equal rows", 3, byRows(3, {1, 2, 3, 2, 4, 6, 1, 1, 1}), ReferenceTrust::Singular},
       {"a NaN", 2, {1.0f, NAN, 0.0f, 1.0f}, ReferenceTrust::NotFinite},
   };
@@ -63,6 +72,7 @@ TEST(Reference, HasTwelveDigitsOfTheExactSolutionOrSaysWhyNot) {
       EXPECT_LE(std::fabs(ref.x[0][i] - toLongDouble(x[i])), 1e-14L * size) << "x(" << i + 1 << ")";
     const double kappa = static_cast<double>(toLongDouble(normInfExact(A) * normInfExact(inverse)));
     EXPECT_NEAR(ref.kappaInf() / kappa, 1.0, 1e-12);
+    EXPECT_LT(kappa, 1e13);
   }
 }
 
