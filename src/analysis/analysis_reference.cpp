@@ -54,25 +54,25 @@ long double maxMagnitude(const std::vector<long double>& v) {
   return m;
 }
 
-long double normInf(const FloatMatrix& A) {
+namespace {
+
+// The largest sum of magnitudes over the rows (or the columns).
+long double largestSum(const FloatMatrix& A, bool rows) {
   long double best = 0.0L;
-  for (std::int32_t i = 0; i < A.rows; ++i) {
+  const std::int32_t outer = rows ? A.rows : A.cols, inner = rows ? A.cols : A.rows;
+  for (std::int32_t k = 0; k < outer; ++k) {
     long double s = 0.0L;
-    for (std::int32_t j = 0; j < A.cols; ++j) s += std::fabs(static_cast<long double>(A.column(j)[i]));
+    for (std::int32_t l = 0; l < inner; ++l)
+      s += std::fabs(static_cast<long double>(rows ? A.column(l)[k] : A.column(k)[l]));
     best = std::max(best, s);
   }
   return best;
 }
 
-long double norm1(const FloatMatrix& A) {
-  long double best = 0.0L;
-  for (std::int32_t j = 0; j < A.cols; ++j) {
-    long double s = 0.0L;
-    for (std::int32_t i = 0; i < A.rows; ++i) s += std::fabs(static_cast<long double>(A.column(j)[i]));
-    best = std::max(best, s);
-  }
-  return best;
-}
+}  // namespace
+
+long double normInf(const FloatMatrix& A) { return largestSum(A, true); }
+long double norm1(const FloatMatrix& A) { return largestSum(A, false); }
 
 void exactResidual(const FloatMatrix& A, const float* b, const long double* x, long double* r) {
   const std::size_t n = static_cast<std::size_t>(A.rows);

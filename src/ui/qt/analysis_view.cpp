@@ -175,6 +175,19 @@ AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
 
 AnalysisView::~AnalysisView() = default;
 
+template <class Result, class Compute, class Show>
+void AnalysisView::launch(const QString& title, Compute compute, Show show) {
+  if (!start_) return;
+  auto result = std::make_shared<Result>();
+  const std::shared_ptr<const ProblemState> start = start_;
+  const int serial = serial_;
+  work_->start(
+      title, [start, result, compute](const AnalysisProgress& progress) { *result = compute(*start, progress); },
+      [this, serial, result, show](bool completed) {
+        if (completed && serial == serial_) show(std::move(*result));
+      });
+}
+
 void AnalysisView::showRun(const RunResult& run, int number) {
   // The starting state is copied only when the analysis will start now.
   const bool now = run.n <= kAutomaticAnalysisLimit;
@@ -220,15 +233,11 @@ void AnalysisView::analyse() {
     }
     start_ = std::make_shared<const ProblemState>(std::move(*start));
   }
-  auto result = std::make_shared<RunAnalysis>();
-  const std::shared_ptr<const ProblemState> start = start_;
-  const int serial = serial_;
-  work_->start(
+  launch<RunAnalysis>(
       QStringLiteral("Analiza rularii %1").arg(number_),
-      [start, result](const AnalysisProgress& progress) { *result = analyseRun(*start, progress); },
-      [this, serial, result](bool completed) {
-        if (!completed || serial != serial_) return;
-        analysis_ = std::move(*result);
+      [](const ProblemState& start, const AnalysisProgress& progress) { return analyseRun(start, progress); },
+      [this](RunAnalysis result) {
+        analysis_ = std::move(result);
         showAnalysis();
       });
 }
@@ -250,16 +259,11 @@ void AnalysisView::showAnalysis() {
 }
 
 void AnalysisView::scanOmega() {
-  if (!start_) return;
-  auto result = std::make_shared<OmegaScan>();
-  const std::shared_ptr<const ProblemState> start = start_;
-  const int serial = serial_;
-  work_->start(
+  launch<OmegaScan>(
       QStringLiteral("Cautarea lui omega"),
-      [start, result](const AnalysisProgress& progress) { *result = parvela::scanOmega(*start, progress); },
-      [this, serial, result](bool completed) {
-        if (!completed || serial != serial_) return;
-        omegaScan_ = std::move(*result);
+      [](const ProblemState& start, const AnalysisProgress& progress) { return parvela::scanOmega(start, progress); },
+      [this](OmegaScan result) {
+        omegaScan_ = std::move(result);
         omegaPlot_->showScan(*omegaScan_);
         std::vector<TextTable> tables;
         if (analysis_ && analysis_->convergence) tables = describeConvergence(*analysis_->convergence, kGreekSymbols);
@@ -285,17 +289,12 @@ void AnalysisView::useOmega() {
 }
 
 void AnalysisView::runExperiment() {
-  if (!start_) return;
-  auto result = std::make_shared<Experiment>();
-  const std::shared_ptr<const ProblemState> start = start_;
-  const int serial = serial_;
   const int limit = limit_->value();
-  work_->start(
+  launch<Experiment>(
       QStringLiteral("Experimentul pe n"),
-      [start, result, limit](const AnalysisProgress& progress) { *result = sweepOverN(*start, limit, progress); },
-      [this, serial, result](bool completed) {
-        if (!completed || serial != serial_) return;
-        experimentResult_ = std::move(*result);
+      [limit](const ProblemState& start, const AnalysisProgress& progress) { return sweepOverN(start, limit, progress); },
+      [this](Experiment result) {
+        experimentResult_ = std::move(result);
         experimentPlot_->showExperiment(*experimentResult_);
         experimentText_->setHtml(tablesHtml(describeExperiment(*experimentResult_, kGreekSymbols)));
         status_->setText(QStringLiteral("Experimentul pe n: %1 ordine.").arg(experimentResult_->points.size()));

@@ -80,6 +80,10 @@ class AnalysisView : public QWidget {
   static constexpr int kPlanePage = 3;
 
  private:
+  // Runs compute(start, progress) in the background for the run shown;
+  // show(result) once it has completed, if the run shown is still the same.
+  template <class Result, class Compute, class Show>
+  void launch(const QString& title, Compute compute, Show show);
   void analyse();
   void scanOmega();
   void runExperiment();

@@ -6,69 +6,20 @@
 //   plane DATAFILE OUT.png       - Gauss-Seidel on two equations: the zig-zag
 // The data file is copied to a scratch folder first; the session clicks the
 // window's own controls.
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
-#include "core/platform.h"
-#include "ui/core/dialog_host.h"
 #include "ui/core/templates.h"
 #include "ui/qt/analysis_view.h"
-#include "ui/qt/analysis_work.h"
-#include "ui/qt/background_work.h"
-#include "ui/qt/main_window.h"
-#include "ui/qt/qt_dialog.h"
-#include "ui/qt/qt_dialog_host.h"
-#include "ui/qt/qt_platform.h"
 #include "ui/qt/results_window.h"
-
-namespace {
+#include "ui/qt/tools/scripted_session.h"
 
 using namespace parvela;
 using namespace parvela::qt;
-
-class ScriptedPlatform : public QtPlatform {
- public:
-  QString answer;
-
- protected:
-  std::optional<QString> runFileDialog(OpenFileDialog&) override { return answer; }
-  void showMessage(const QString& text, const QString& caption, IconKind) override {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-  }
-};
-
-void settle(QtDialog& d) {
-  if (BackgroundWork* w = backgroundWorkOf(d)) w->waitUntilIdle();
-  if (ResultsWindow* r = Results()) r->analysisView()->work().waitUntilIdle();
-  for (int k = 0; k < 5; ++k) QApplication::processEvents();
-}
-void press(QtDialog& d, int id) {
-  if (auto* b = d.controlAs<QAbstractButton>(id)) b->click();
-  settle(d);
-}
-void choose(QtDialog& d, int list, int entry) {
-  if (auto* l = d.controlAs<QListWidget>(list)) l->setCurrentRow(entry - 1);
-  QApplication::processEvents();
-}
-void type(QtDialog& d, int id, const QString& text) {
-  if (auto* e = d.controlAs<QLineEdit>(id)) {
-    e->setText(text);
-    emit e->textEdited(text);
-  }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -77,54 +28,41 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString mode = QString::fromLocal8Bit(argv[1]);
-  QTemporaryDir dir;
-  const QString data = dir.filePath(QFileInfo(QString::fromLocal8Bit(argv[2])).fileName());
-  if (!QFile::copy(QString::fromLocal8Bit(argv[2]), data)) {
-    std::fprintf(stderr, "cannot copy %s\n", argv[2]);
-    return 1;
-  }
-  QDir::setCurrent(dir.path());
-
-  ScriptedPlatform desktop;
-  desktop.answer = data;
-  setPlatform(&desktop);
-  QtDialogHost dialogs;
-  setDialogHost(&dialogs);
-  if (!startMainWindow()) return 1;
-  QtDialog& w = *MainDialog();
-  ResultsWindow& r = *Results();
+  tools::ScriptedSession session;
+  if (!session.start(argv[2])) return 1;
+  ResultsWindow& r = session.results();
   AnalysisView& view = *r.analysisView();
   r.resize(820, 760);
 
-  press(w, kIdSelect);
+  session.press(kIdSelect);
   int page = AnalysisView::kErrorsPage;
   if (mode == QLatin1String("plane")) {
-    press(w, kIdRead);
-    choose(w, kIdMethodList, 4);
-    type(w, kIdEps, QStringLiteral("0.0001"));
-    type(w, kIdNlim, QStringLiteral("100"));
-    press(w, kIdSolve);
+    session.press(kIdRead);
+    session.choose(kIdMethodList, 4);
+    session.type(kIdEps, QStringLiteral("0.0001"));
+    session.type(kIdNlim, QStringLiteral("100"));
+    session.press(kIdSolve);
     page = AnalysisView::kPlanePage;
   } else {
-    press(w, kIdGenerated);
-    choose(w, kIdGeneratorList, mode == QLatin1String("omega") ? 7 : 1);
-    press(w, kIdRead);
+    session.press(kIdGenerated);
+    session.choose(kIdGeneratorList, mode == QLatin1String("omega") ? 7 : 1);
+    session.press(kIdRead);
     if (mode == QLatin1String("omega")) {
-      choose(w, kIdMethodList, 5);
-      type(w, kIdEps, QStringLiteral("0.00001"));
-      type(w, kIdNlim, QStringLiteral("2000"));
-      type(w, kIdOmega, QStringLiteral("1.5"));
-      press(w, kIdSolve);
+      session.choose(kIdMethodList, 5);
+      session.type(kIdEps, QStringLiteral("0.00001"));
+      session.type(kIdNlim, QStringLiteral("2000"));
+      session.type(kIdOmega, QStringLiteral("1.5"));
+      session.press(kIdSolve);
       view.scanButton()->click();
-      settle(w);
+      session.settle();
       page = AnalysisView::kConvergencePage;
     } else {
-      choose(w, kIdMethodList, 2);
-      press(w, kIdSolve);
+      session.choose(kIdMethodList, 2);
+      session.press(kIdSolve);
       if (mode == QLatin1String("experiment")) {
         view.limitBox()->setValue(12);
         view.experimentButton()->click();
-        settle(w);
+        session.settle();
         page = AnalysisView::kExperimentPage;
       }
     }
@@ -133,9 +71,6 @@ int main(int argc, char** argv) {
   view.pages()->setCurrentIndex(page);
   for (int k = 0; k < 5; ++k) QApplication::processEvents();
   const bool ok = r.grab().save(QString::fromLocal8Bit(argv[3]));
-  MainDialog().reset();
-  setDialogHost(nullptr);
-  setPlatform(nullptr);
   if (!ok) {
     std::fprintf(stderr, "cannot write %s\n", argv[3]);
     return 1;
