@@ -32,6 +32,20 @@ QTextBrowser* makeText(QWidget* parent) {
   return t;
 }
 
+// A page: a row of controls above two views split vertically; the view at
+// `grows` (0 or 1) takes the room.
+void layOutPage(QWidget* page, QHBoxLayout* controls, QWidget* first, QWidget* second, int grows) {
+  controls->addStretch(1);
+  auto* split = new QSplitter(Qt::Vertical, page);
+  split->addWidget(first);
+  split->addWidget(second);
+  split->setStretchFactor(grows, 1);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(controls);
+  layout->addWidget(split, 1);
+}
+
 QString cell(const std::string& s, const char* tag, bool left) {
   return QStringLiteral("<%1 align=\"%2\">%3</%1>")
       .arg(QString::fromLatin1(tag), left ? QStringLiteral("left") : QStringLiteral("right"), fromStd(s).toHtmlEscaped());
@@ -104,15 +118,7 @@ AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
   auto* convButtons = new QHBoxLayout;
   convButtons->addWidget(scan_);
   convButtons->addWidget(useOmega_);
-  convButtons->addStretch(1);
-  auto* convSplit = new QSplitter(Qt::Vertical, conv);
-  convSplit->addWidget(convergence_);
-  convSplit->addWidget(omegaPlot_);
-  convSplit->setStretchFactor(1, 1);
-  auto* convLayout = new QVBoxLayout(conv);
-  convLayout->setContentsMargins(0, 0, 0, 0);
-  convLayout->addLayout(convButtons);
-  convLayout->addWidget(convSplit, 1);
+  layOutPage(conv, convButtons, convergence_, omegaPlot_, 1);
   pages_->addTab(conv, QStringLiteral("Convergenta"));
 
   auto* exp = new QWidget(this);
@@ -127,15 +133,7 @@ AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
   expButtons->addWidget(new QLabel(QStringLiteral("n de la 2 pana la"), exp));
   expButtons->addWidget(limit_);
   expButtons->addWidget(experiment_);
-  expButtons->addStretch(1);
-  auto* expSplit = new QSplitter(Qt::Vertical, exp);
-  expSplit->addWidget(experimentPlot_);
-  expSplit->addWidget(experimentText_);
-  expSplit->setStretchFactor(0, 1);
-  auto* expLayout = new QVBoxLayout(exp);
-  expLayout->setContentsMargins(0, 0, 0, 0);
-  expLayout->addLayout(expButtons);
-  expLayout->addWidget(expSplit, 1);
+  layOutPage(exp, expButtons, experimentPlot_, experimentText_, 0);
   pages_->addTab(exp, QStringLiteral("Experiment"));
 
   plane_ = new PlanePlot(this);
