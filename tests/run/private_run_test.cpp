@@ -56,7 +56,7 @@ std::vector<std::vector<float>> iterate(ProblemState s) {
 
 TEST(PrivateRun, TwoAtOnceGiveTheBitsOfEachAlone) {
   // Orders where the kernels split their work between two threads.
-  ProblemState luAlone = largeSystem("LU", 700, 1);
+  ProblemState luAlone = largeSystem("LU", 300, 1);
   ProblemState lu = luAlone;
   runOnPrivateState(luAlone);
   const ProblemState gs = largeSystem("Gauss-Seidel", 1600, 2);
