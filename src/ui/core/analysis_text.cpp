@@ -225,8 +225,9 @@ std::vector<TextTable> describeConvergence(const ConvergenceDiagnosis& d, const 
       t.notes.push_back("Nlim = " + integer(d.nlim) + " este prea mic: ar fi nevoie de aproximativ " +
                         integer(*d.predicted) + " iteratii.");
     if (a.verdict == Verdict::Divergence)
-      t.notes.push_back(say(sym, "Diferenta a crescut de doua ori desi {r} < 1: testul de divergenta a oprit o "
-                                 "iteratie care ar fi convers (o crestere trecatoare la inceput)."));
+      t.notes.push_back(say(sym, "Diferenta a crescut de doua ori desi {r} < 1: ea nu scade la fiecare iteratie "
+                                 "(oscileaza sau creste trecator), iar testul de divergenta a oprit o iteratie "
+                                 "care ar fi convers."));
   }
   if (!d.actual.empty() && d.rho && *d.rho >= 1.0 && d.actual.front().verdict == Verdict::Tolerance)
     t.notes.push_back(say(sym, "Toleranta a fost atinsa desi {r} >= 1: diferenta a ajuns sub eps inainte ca "
