@@ -25,6 +25,7 @@ class QTabWidget;
 
 namespace parvela::qt {
 
+class AnalysisView;
 class ConvergencePlot;
 class NoticeBar;
 class OutcomeLine;
@@ -50,6 +51,8 @@ class ResultsWindow : public QWidget {
   void afterSelect();
   // A choice of the main window changed: the notices are checked again.
   void choicesChanged();
+  // "Citeste" or "REZOLVA !" began: an analysis still running stops.
+  void stopAnalysis();
 
   OutcomeLine* outcomeLine() const { return outcome_; }
   NoticeBar* noticeBar() const { return notice_; }
@@ -57,6 +60,7 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergencePlot() const { return convergence_; }
   PowerPlot* powerPlot() const { return power_; }
   PivotPlot* pivotPlot() const { return pivots_; }
+  AnalysisView* analysisView() const { return analysis_; }
   QTabWidget* tabs() const { return tabs_; }
   // Where the last run's report starts in the file (none when it wrote none).
   std::optional<std::uint64_t> lastReportStart() const { return lastReportStart_; }
@@ -87,6 +91,7 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergence_;
   PowerPlot* power_;
   PivotPlot* pivots_;
+  AnalysisView* analysis_;
 
   NoticeRules rules_;
   TraceRecorder recorder_;

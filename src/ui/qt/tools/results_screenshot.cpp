@@ -4,66 +4,19 @@
 //   sor DATAFILE OUT.png    - two SOR runs (omega 1.0 and 1.5), curves overlaid
 // The data file is copied to a scratch folder first; the session clicks the
 // window's own controls.
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
-#include <QTabWidget>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
-#include "core/platform.h"
-#include "ui/core/dialog_host.h"
 #include "ui/core/templates.h"
-#include "ui/qt/background_work.h"
 #include "ui/qt/convergence_plot.h"
-#include "ui/qt/main_window.h"
-#include "ui/qt/qt_dialog.h"
-#include "ui/qt/qt_dialog_host.h"
-#include "ui/qt/qt_platform.h"
 #include "ui/qt/results_window.h"
-
-namespace {
+#include "ui/qt/tools/scripted_session.h"
 
 using namespace parvela;
 using namespace parvela::qt;
-
-// Answers the open-file dialog with one path; message boxes go to stderr.
-class ScriptedPlatform : public QtPlatform {
- public:
-  QString answer;
-
- protected:
-  std::optional<QString> runFileDialog(OpenFileDialog&) override { return answer; }
-  void showMessage(const QString& text, const QString& caption, IconKind) override {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-  }
-};
-
-void press(QtDialog& d, int id) {
-  if (auto* b = d.controlAs<QAbstractButton>(id)) b->click();
-  if (BackgroundWork* w = backgroundWorkOf(d)) w->waitUntilIdle();
-  QApplication::processEvents();
-}
-void choose(QtDialog& d, int list, int entry) {
-  if (auto* l = d.controlAs<QListWidget>(list)) l->setCurrentRow(entry - 1);
-  QApplication::processEvents();
-}
-void type(QtDialog& d, int id, const QString& text) {
-  if (auto* e = d.controlAs<QLineEdit>(id)) {
-    e->setText(text);
-    emit e->textEdited(text);
-    e->setCursorPosition(0);  // as the box shows it once the user moves on
-  }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -72,38 +25,26 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString mode = QString::fromLocal8Bit(argv[1]);
-  QTemporaryDir dir;
-  const QString data = dir.filePath(QFileInfo(QString::fromLocal8Bit(argv[2])).fileName());
-  if (!QFile::copy(QString::fromLocal8Bit(argv[2]), data)) {
-    std::fprintf(stderr, "cannot copy %s\n", argv[2]);
-    return 1;
-  }
-  QDir::setCurrent(dir.path());
+  tools::ScriptedSession session;
+  if (!session.start(argv[2])) return 1;
+  QtDialog& w = session.window();
+  ResultsWindow& r = session.results();
 
-  ScriptedPlatform desktop;
-  desktop.answer = data;
-  setPlatform(&desktop);
-  QtDialogHost dialogs;
-  setDialogHost(&dialogs);
-  if (!startMainWindow()) return 1;
-  QtDialog& w = *MainDialog();
-  ResultsWindow& r = *Results();
-
-  press(w, kIdSelect);
-  press(w, kIdRead);
+  session.press(kIdSelect);
+  session.press(kIdRead);
   if (mode == QLatin1String("gauss")) {
-    choose(w, kIdMethodList, 1);
-    press(w, kIdDeterminant);
-    press(w, kIdSolve);
+    session.choose(kIdMethodList, 1);
+    session.press(kIdDeterminant);
+    session.press(kIdSolve);
   } else {
-    choose(w, kIdMethodList, 5);
+    session.choose(kIdMethodList, 5);
     r.convergencePlot()->setKeepRuns(true);
-    type(w, kIdEps, QStringLiteral("0.00001"));
-    type(w, kIdNlim, QStringLiteral("500"));
-    type(w, kIdOmega, QStringLiteral("1.0"));
-    press(w, kIdSolve);
-    type(w, kIdOmega, QStringLiteral("1.5"));
-    press(w, kIdSolve);
+    session.type(kIdEps, QStringLiteral("0.00001"));
+    session.type(kIdNlim, QStringLiteral("500"));
+    session.type(kIdOmega, QStringLiteral("1.0"));
+    session.press(kIdSolve);
+    session.type(kIdOmega, QStringLiteral("1.5"));
+    session.press(kIdSolve);
   }
   for (int k = 0; k < 5; ++k) QApplication::processEvents();
 
@@ -118,9 +59,6 @@ int main(int argc, char** argv) {
   p.drawPixmap(left.width() + gap, 0, right);
   p.end();
   const bool ok = shot.save(QString::fromLocal8Bit(argv[3]));
-  MainDialog().reset();
-  setDialogHost(nullptr);
-  setPlatform(nullptr);
   if (!ok) std::fprintf(stderr, "cannot write %s\n", argv[3]);
   return ok ? 0 : 1;
 }
