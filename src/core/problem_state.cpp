@@ -58,16 +58,17 @@ void INITIALIZEDATA() {
   s.omega = 0.0f;
 }
 
+// The lists never change once INITIALIZEDATA has filled them, so the names
+// come from the constant tables: safe from any thread, whatever problem()
+// the thread sees.
 std::string_view methodName(std::int32_t index) {
-  const ProblemState& s = problem();
-  if (!methodInfo(index)) return {};
-  return trimRight(s.METODA[static_cast<std::size_t>(index)]);
+  const MethodInfo* m = methodInfo(index);
+  return m ? m->name : std::string_view();
 }
 
 std::string_view generatorName(std::int32_t index) {
-  const ProblemState& s = problem();
   if (index < 1 || static_cast<std::size_t>(index) > kGeneratorNames.size()) return {};
-  return trimRight(s.GENERATA[static_cast<std::size_t>(index)]);
+  return kGeneratorNames[static_cast<std::size_t>(index - 1)];
 }
 
 bool allocateZeroed(std::vector<float>& v, std::int64_t count) {

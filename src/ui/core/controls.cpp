@@ -199,14 +199,14 @@ void INITIALIZECONTROLS(Dialog& d) {
   d.DLG_SET_ENABLED(kIdOpen, false);
   d.DLG_SET_ENABLED(kIdRead, false);
 
-  for (std::size_t i = 1; i <= 7; ++i) d.DLG_ADD_ENTRY(kIdGeneratorList, trimRight(s.GENERATA[i]));
+  for (std::size_t i = 1; i <= kGeneratorNames.size(); ++i) d.DLG_ADD_ENTRY(kIdGeneratorList, trimRight(s.GENERATA[i]));
   d.DLG_SET_ENABLED(kIdGeneratorList, false);
 
   for (std::int32_t code : {0, 1, 2, -1}) d.DLG_ADD_ENTRY(kIdNormList, trimRight(NORMA_CONTROL(code)));
   d.DLG_CLEAR_SELECTION(kIdNormList);
   d.DLG_SET_ENABLED(kIdNormList, false);
 
-  for (std::size_t i = 1; i <= 5; ++i) d.DLG_ADD_ENTRY(kIdMethodList, trimRight(s.METODA[i]));
+  for (std::size_t i = 1; i <= kMethods.size(); ++i) d.DLG_ADD_ENTRY(kIdMethodList, trimRight(s.METODA[i]));
 
   d.DLG_SET_LABEL(kIdPrintMatrix, "Matrice");
 
