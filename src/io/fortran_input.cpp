@@ -186,10 +186,17 @@ bool parseValue(std::string_view s, float& v) { return parseReal(s, v); }
 // One list-directed read of out.size() values starting at the line at pos.
 // On return pos is the start of the next unread line (the end of the text
 // after End); `stored` counts the values actually assigned.
+// When `shape` is given it receives the read's shape; when `texts` is given
+// (out.size() views, empty on entry) each item assigned gets the text of
+// its value there: the token, or the value part of a repeat count.
 template <class T>
 Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> out, std::size_t* stored = nullptr,
-                ProgressMarks* marks = nullptr) {
+                ProgressMarks* marks = nullptr, ReadShape* shape = nullptr, std::string_view* texts = nullptr) {
   std::size_t i = skipBom(t, pos);
+  const std::size_t begin = i;
+  std::size_t lineStart = i, lineEnds = 0, tokenBegin = i;
+  bool slash = false;
+  std::string_view repeatText;
   // Without a progress report the mark is never reached.
   std::size_t mark = marks ? marks->next : std::numeric_limits<std::size_t>::max();
   const auto passMark = [&] {
@@ -211,25 +218,43 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     crlf = i > 0 && t[i - 1] == '\r';
     ++i;
   };
+  const auto describe = [&](Status st, std::size_t valuesEnd, bool rest) {
+    *shape = ReadShape{begin, lineStart, lineEnds, valuesEnd, k, slash, rest || repeatLeft > 0, 0, 0};
+    if (st == Status::Error) {
+      shape->badBegin = tokenBegin;
+      shape->badEnd = valuesEnd;
+    }
+  };
   const auto finish = [&](Status st) {  // skip the rest of the current line
-    while (i < t.size() && t[i] != '\n') ++i;
+    const std::size_t valuesEnd = i;
+    // Whether the skipped rest holds more than blanks, commas and what
+    // follows a slash.
+    bool rest = false, afterSlash = false;
+    for (; i < t.size() && t[i] != '\n'; ++i) {
+      const char c = t[i];
+      afterSlash |= c == '/';
+      rest |= !afterSlash && !isBlank(c) && c != ',';
+    }
+    if (shape) describe(st, valuesEnd, rest);
     if (i < t.size()) lineEnd();
     pos = i;
     if (stored) *stored = assigned;
     return st;
   };
-
-  if (out.empty() && i >= t.size()) {
+  const auto ended = [&] {
     pos = t.size();
-    if (stored) *stored = 0;
+    if (stored) *stored = assigned;
+    if (shape) describe(Status::End, t.size(), false);
     return Status::End;
-  }
+  };
+
+  if (out.empty() && i >= t.size()) return ended();
   while (k < out.size()) {
     if constexpr (std::is_same_v<T, float>) {
       // Plain numbers between blanks go straight in; anything else (a line
       // end, a comma, a slash, a repeat count, an unusual number) is left
       // to the general steps below.
-      if (repeatLeft == 0 && gFastPaths) {
+      if (repeatLeft == 0 && gFastPaths && !texts) {
         const char* const base = t.data();
         const char* const e = base + t.size();
         const char* p = base + i;
@@ -261,6 +286,7 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     if (repeatLeft > 0) {
       if (!repeatNull) {
         out[k] = repeatValue;
+        if (texts) texts[k] = repeatText;
         ++assigned;
       }
       ++k;
@@ -269,14 +295,12 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     }
     for (;;) {
       while (i < t.size() && isBlank(t[i])) ++i;
-      if (i >= t.size()) {
-        pos = t.size();
-        if (stored) *stored = assigned;
-        return Status::End;
-      }
+      if (i >= t.size()) return ended();
       if (t[i] != '\n') break;
       lineEnd();
       firstLine = false;
+      ++lineEnds;
+      lineStart = i;
     }
     const char c = t[i];
     if (c == ',') {
@@ -291,9 +315,11 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     }
     if (c == '/') {
       ++i;
+      slash = true;
       return finish(Status::Ok);
     }
     const std::size_t b = i;
+    tokenBegin = b;
     while (i < t.size() && !endsToken(t[i])) ++i;
     const std::string_view tok = t.substr(b, i - b);
     sep = AfterValue;
@@ -303,12 +329,14 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
       if (count.empty() || !isDigit(count[0]) || !parseInteger(count, r) || r <= 0) return finish(Status::Error);
       const std::string_view rest = tok.substr(star + 1);
       repeatNull = rest.empty();
+      repeatText = rest;
       if (!repeatNull && !parseValue(rest, repeatValue)) return finish(Status::Error);
       repeatLeft = r;
       continue;
     }
     T value{};
     if (!parseValue(tok, value)) return finish(Status::Error);
+    if (texts) texts[k] = tok;
     out[k++] = value;
     ++assigned;
     if (i >= mark) passMark();
@@ -341,6 +369,10 @@ std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, st
     }
     const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(e - p));
     if (!nl) return kNo;
+    // More on the line than the row is left to the reads one after another,
+    // which say so.
+    for (const char* r = p; r < static_cast<const char*>(nl); ++r)
+      if (*r != ' ' && *r != '\t' && *r != '\r') return kNo;
     p = static_cast<const char*>(nl) + 1;
   }
   return static_cast<std::size_t>(p - base);
@@ -352,11 +384,17 @@ bool fastPaths() { return gFastPaths; }
 ListReader::ListReader(std::string_view text, std::size_t start) : text_(text), pos_(start) {}
 
 ListReader::Status ListReader::readIntegers(std::span<std::int32_t> v) {
-  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr);
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr, &shape_);
 }
 
 ListReader::Status ListReader::readReals(std::span<float> v) {
-  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr);
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr, &shape_);
+}
+
+ListReader::Status ListReader::readReals(std::span<float> v, std::span<std::string_view> texts) {
+  std::fill(texts.begin(), texts.end(), std::string_view());
+  if (texts.size() < v.size()) v = v.first(texts.size());
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr, &shape_, texts.data());
 }
 
 void ListReader::reportProgress(std::size_t every) {
@@ -385,6 +423,7 @@ ListReader::Status ListReader::readLine(std::string& line, std::size_t maxLength
     sawCrLf_ = false;
   }
   line.assign(text_.substr(pos_, std::min(end - pos_, maxLength)));
+  shape_ = ReadShape{pos_, pos_, 0, end, 1, false, false, 0, 0};
   pos_ = next;
   return Status::Ok;
 }
