@@ -64,10 +64,10 @@ std::string ReadItem::name() const {
   return "";
 }
 
-std::string badValueText(std::string_view token, bool integer) {
+std::string badValueText(std::string_view token, bool integer, std::string_view where) {
   std::string text = "'" + shown(token) + "' nu este un numar " + (integer ? "intreg" : "real");
-  if (const std::size_t star = token.find('*'); star != std::string_view::npos)
-    text += " (r*v scrie de r ori valoarea v, r intreg pozitiv)";
+  if (!where.empty()) text += " (" + std::string(where) + ")";
+  if (token.find('*') != std::string_view::npos) text += "; r*v scrie de r ori valoarea v, r intreg pozitiv";
   return text;
 }
 
@@ -158,8 +158,7 @@ void ReadDiagnosis::afterRead(const ReadItem& item, const ListReader& in, ListRe
     stop_ = ReadStop{at.line, at.column,
                      "linia " + num(static_cast<std::int64_t>(at.line)) + ", coloana " +
                          num(static_cast<std::int64_t>(at.column)) + ": " +
-                         badValueText(text_.substr(shape.badBegin, shape.badEnd - shape.badBegin), integer) +
-                         " (" + where + ")"};
+                         badValueText(text_.substr(shape.badBegin, shape.badEnd - shape.badBegin), integer, where)};
     return;
   }
   if (st == ListReader::Status::End) {

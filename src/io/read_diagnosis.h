@@ -51,10 +51,10 @@ struct ReadReport {
 ReadReport& lastReadReport();
 
 // Why a text is not a value of its kind: "'abc' nu este un numar real",
-// "'3.0' nu este un numar intreg", with a hint for the usual slips (a
-// decimal comma, a repeat count). The same words for a cell of the grid
+// "'3.0' nu este un numar intreg (n si nb)" with `where` the read, and a
+// hint for a malformed repeat count. The same words for a cell of the grid
 // and for a value of the file.
-std::string badValueText(std::string_view token, bool integer);
+std::string badValueText(std::string_view token, bool integer, std::string_view where = {});
 
 // The values the reader finds on one line (without its line end): every
 // value, empty value between commas and repeated value counts, up to a
