@@ -149,6 +149,7 @@ void ReadDiagnosis::afterRead(const ReadItem& item, const ListReader& in, ListRe
   const ReadShape& shape = in.lastShape();
   using Kind = ReadItem::Kind;
   if (st == ListReader::Status::Error) {
+    if (stop_) return;  // the first one counts
     const TextPlace at = placeOf(text_, shape.badBegin);
     const bool integer = item.kind == Kind::Sizes || item.kind == Kind::ConstantCount;
     std::string where = item.name();
