@@ -94,14 +94,41 @@ CellCheck checkCell(std::string_view text) {
   return bad;
 }
 
+namespace {
+
+// A spreadsheet's single column: several lines, each one value without
+// blanks and with at most one comma (the decimal comma of some locales).
+bool isOneColumn(std::string_view text) {
+  if (text.find('\t') != std::string_view::npos) return false;
+  std::size_t lines = 0;
+  while (!text.empty()) {
+    const std::size_t eol = text.find('\n');
+    const std::string_view line = trimmed(text.substr(0, eol));
+    text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+    if (line.empty()) continue;
+    if (line.find_first_of(" \t") != std::string_view::npos || std::count(line.begin(), line.end(), ',') > 1)
+      return false;
+    ++lines;
+  }
+  return lines > 1;
+}
+
+}  // namespace
+
 std::vector<std::vector<std::string>> pastedFields(std::string_view text) {
   std::vector<std::vector<std::string>> rows;
+  const bool column = isOneColumn(text);
   while (!text.empty()) {
     const std::size_t eol = text.find('\n');
     std::string_view line = text.substr(0, eol);
     text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<std::string>& fields = rows.emplace_back();
+    if (column) {
+      // Kept whole: a decimal comma stays in its cell, which marks it.
+      if (!trimmed(line).empty()) fields.emplace_back(trimmed(line));
+      continue;
+    }
     if (line.find('\t') != std::string_view::npos) {
       // A spreadsheet's row: one field per cell, empty ones included.
       for (;;) {

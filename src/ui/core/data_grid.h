@@ -34,7 +34,9 @@ CellCheck checkCell(std::string_view text);
 // The fields of pasted text, line by line: lines with a tab are split at
 // tabs (a spreadsheet's cells, "0,5" staying one field), other lines at
 // blanks and commas as the reader splits values (two commas: an empty
-// field). Blank lines at the end are dropped.
+// field). Several lines of one blank-free value each, with at most one
+// comma, are a spreadsheet's column: one field a line, "2,5" kept whole.
+// Blank lines at the end are dropped.
 std::vector<std::vector<std::string>> pastedFields(std::string_view text);
 
 class DataGrid {

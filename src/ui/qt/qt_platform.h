@@ -17,6 +17,7 @@
 
 namespace parvela::qt {
 
+class DataGridWindow;
 class QtPlatform;
 class TextEditorWindow;
 
@@ -50,6 +51,7 @@ class QtPlatform : public Platform {
   void standardOutput(std::string_view text) override;
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
   void viewFile(const std::string& path) override;
+  void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override;
   std::optional<std::string> searchProgramPath(const std::string& name) override;
 
   // A Yes/No question of the window (asked through the same hook as every
@@ -59,9 +61,13 @@ class QtPlatform : public Platform {
   // Answers of the editor's question before closing with unsaved changes.
   enum class SaveChoice { Save, Discard, Cancel };
 
+  // Runs the data grid modally until it is closed.
+  void showDataGrid(DataGridWindow& grid) { runDataGrid(grid); }
+
  protected:
   friend class OpenFileDialog;
   friend class TextEditorWindow;
+  friend class DataGridWindow;
 
   // Shows a message box with an OK button and waits for it.
   virtual void showMessage(const QString& text, const QString& caption, IconKind icon);
@@ -71,6 +77,7 @@ class QtPlatform : public Platform {
   virtual std::optional<QString> runFileDialog(OpenFileDialog& dialog);
   // Runs the text editor modally until it is closed.
   virtual void runEditor(TextEditorWindow& editor);
+  virtual void runDataGrid(DataGridWindow& grid);
   // The editor's question before closing a changed text.
   virtual SaveChoice askSaveChanges(const QString& fileName);
 };

@@ -2,6 +2,9 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QToolButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -11,6 +14,8 @@
 
 #include "core/problem_state.h"
 #include "io/data_file.h"
+#include "io/read_diagnosis.h"
+#include "ui/core/read_outcome.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/notice_bar.h"
 #include "ui/qt/outcome_line.h"
@@ -54,8 +59,28 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   tabs_->addTab(convergence_, QStringLiteral("Convergenta"));
   tabs_->addTab(power_, QStringLiteral("Metoda puterii"));
   tabs_->addTab(pivots_, QStringLiteral("Pivoti"));
+  // The data: the selected file's in a grid, or a new problem.
+  dataButton_ = new QToolButton(this);
+  dataButton_->setText(QStringLiteral("Date..."));
+  dataButton_->setToolTip(QStringLiteral("Datele fisierului selectat intr-o grila, citite cu alegerile de acum"));
+  connect(dataButton_, &QToolButton::clicked, this, &ResultsWindow::dataRequested);
+  newMenu_ = new QMenu(this);
+  QAction* empty = newMenu_->addAction(QStringLiteral("Problema goala..."));
+  connect(empty, &QAction::triggered, this, &ResultsWindow::newProblemRequested);
+  newButton_ = new QToolButton(this);
+  newButton_->setText(QStringLiteral("Problema noua"));
+  newButton_->setToolTip(QStringLiteral("Alegeti fisierul unei probleme noi si completati datele in grila"));
+  newButton_->setMenu(newMenu_);
+  newButton_->setPopupMode(QToolButton::MenuButtonPopup);
+  connect(newButton_, &QToolButton::clicked, this, &ResultsWindow::newProblemRequested);
+  auto* actions = new QHBoxLayout;
+  actions->setContentsMargins(0, 0, 0, 0);
+  actions->addWidget(dataButton_);
+  actions->addWidget(newButton_);
+  actions->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
+  layout->addLayout(actions);
   layout->addWidget(notice_);
   layout->addWidget(outcome_);
   layout->addWidget(tabs_, 1);
@@ -146,6 +171,7 @@ void ResultsWindow::endRun(bool cancelled) {
 }
 
 void ResultsWindow::afterRead(bool ok) {
+  outcome_->setReadOutcome(makeReadOutcome(lastReadReport(), ok, problem().n, problem().nb));
   rules_.afterRead(problem(), ok);
   firstSinceRead_ = ok;
   notice_->setNotices(rules_.notices(problem()));
@@ -159,6 +185,16 @@ void ResultsWindow::afterSelect() {
 }
 
 void ResultsWindow::choicesChanged() { notice_->setNotices(rules_.notices(problem())); }
+
+void ResultsWindow::afterSave(const std::string& message) {
+  outcome_->setReadOutcome(savedOutcome(message));
+  showReport(std::nullopt);
+}
+
+void ResultsWindow::setDataActionsEnabled(bool on) {
+  dataButton_->setEnabled(on);
+  newButton_->setEnabled(on);
+}
 
 void ResultsWindow::showReport(std::optional<std::uint64_t> focus) {
   const DataFile& f = InputDataFile();

@@ -18,7 +18,9 @@
 #include "ui/core/run_record.h"
 #include "ui/core/run_trace.h"
 
+class QMenu;
 class QTabWidget;
+class QToolButton;
 
 namespace parvela::qt {
 
@@ -47,6 +49,17 @@ class ResultsWindow : public QWidget {
   void afterSelect();
   // A choice of the main window changed: the notices are checked again.
   void choicesChanged();
+  // After the data grid wrote the file's data: the message, and the file
+  // shown again.
+  void afterSave(const std::string& message);
+
+  // "Date" and "Problema noua" (whose menu holds the ways to start a new
+  // problem; its first entry, the empty problem, is what a click does).
+  QToolButton* dataButton() const { return dataButton_; }
+  QToolButton* newProblemButton() const { return newButton_; }
+  QMenu* newProblemMenu() const { return newMenu_; }
+  // Off while a read or a run works.
+  void setDataActionsEnabled(bool on);
 
   OutcomeLine* outcomeLine() const { return outcome_; }
   NoticeBar* noticeBar() const { return notice_; }
@@ -63,6 +76,10 @@ class ResultsWindow : public QWidget {
   // screen has no room on the right).
   void follow();
 
+ signals:
+  void dataRequested();
+  void newProblemRequested();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -77,6 +94,9 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergence_;
   PowerPlot* power_;
   PivotPlot* pivots_;
+  QToolButton* dataButton_;
+  QToolButton* newButton_;
+  QMenu* newMenu_;
 
   NoticeRules rules_;
   TraceRecorder recorder_;

@@ -2,6 +2,8 @@
 // into one PNG file (used by scripts/screenshot):
 //   gauss DATAFILE OUT.png  - Gauss with the determinant: the report view
 //   sor DATAFILE OUT.png    - two SOR runs (omega 1.0 and 1.5), curves overlaid
+//   grid DATAFILE OUT.png   - "Problema noua" on a new file beside DATAFILE: a
+//                             matrix pasted from a spreadsheet, one cell refused
 // The data file is copied to a scratch folder first; the session clicks the
 // window's own controls.
 #include <QAbstractButton>
@@ -15,6 +17,8 @@
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
+#include <functional>
 
 #include <cstdio>
 
@@ -23,6 +27,7 @@
 #include "ui/core/templates.h"
 #include "ui/qt/background_work.h"
 #include "ui/qt/convergence_plot.h"
+#include "ui/qt/data_grid_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
@@ -38,9 +43,13 @@ using namespace parvela::qt;
 class ScriptedPlatform : public QtPlatform {
  public:
   QString answer;
+  std::function<void(DataGridWindow&)> onGrid;
 
  protected:
   std::optional<QString> runFileDialog(OpenFileDialog&) override { return answer; }
+  void runDataGrid(DataGridWindow& grid) override {
+    if (onGrid) onGrid(grid);
+  }
   void showMessage(const QString& text, const QString& caption, IconKind) override {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
   }
@@ -67,7 +76,7 @@ void type(QtDialog& d, int id, const QString& text) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s gauss|sor DATAFILE OUTPUT.png\n", argv[0]);
+    std::fprintf(stderr, "usage: %s gauss|sor|grid DATAFILE OUTPUT.png\n", argv[0]);
     return 2;
   }
   const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -88,6 +97,33 @@ int main(int argc, char** argv) {
   QtDialog& w = *MainDialog();
   ResultsWindow& r = *Results();
 
+  if (mode == QLatin1String("grid")) {
+    // A new problem: the matrix and the right-hand side pasted from a
+    // spreadsheet whose decimal separator is a comma.
+    desktop.answer = dir.filePath(QStringLiteral("proba.dat"));
+    bool ok = false;
+    desktop.onGrid = [&](DataGridWindow& g) {
+      g.show();
+      g.titleEdit()->setText(QStringLiteral("Sistem tridiagonal"));
+      emit g.titleEdit()->textEdited(g.titleEdit()->text());
+      GridView* a = g.view(GridPart::Matrix);
+      g.pasteAt(GridPart::Matrix, a->model()->index(0, 0),
+                QStringLiteral("4\t-1\t0\t0\n-1\t4\t-1\t0\n0\t-1\t4\t-1\n0\t0\t-1\t4\n"));
+      g.pasteAt(GridPart::Rhs, g.view(GridPart::Rhs)->model()->index(0, 0), QStringLiteral("3\n2\n2,5\n3\n"));
+      GridView* b = g.view(GridPart::Rhs);
+      b->setFocus();
+      b->setCurrentIndex(b->model()->index(2, 0));
+      b->selectionModel()->clearSelection();
+      for (int k = 0; k < 5; ++k) QApplication::processEvents();
+      ok = g.grab().save(QString::fromLocal8Bit(argv[3]));
+    };
+    r.newProblemButton()->click();
+    MainDialog().reset();
+    setDialogHost(nullptr);
+    setPlatform(nullptr);
+    if (!ok) std::fprintf(stderr, "cannot write %s\n", argv[3]);
+    return ok ? 0 : 1;
+  }
   press(w, kIdSelect);
   press(w, kIdRead);
   if (mode == QLatin1String("gauss")) {
