@@ -440,17 +440,9 @@ bool DataGridWindow::save() {
 
 void DataGridWindow::reject() {
   save_->setFocus(Qt::OtherFocusReason);
-  if (session_.modified() && !session_.readOnly()) {
-    switch (platform_.askSaveChanges(QFileInfo(fromStd(session_.path())).fileName())) {
-      case QtPlatform::SaveChoice::Save:
-        if (!save()) return;
-        break;
-      case QtPlatform::SaveChoice::Discard:
-        break;
-      case QtPlatform::SaveChoice::Cancel:
-        return;
-    }
-  }
+  if (session_.modified() && !session_.readOnly() &&
+      !platform_.mayClose(QFileInfo(fromStd(session_.path())).fileName(), [this] { return save(); }))
+    return;
   QDialog::reject();
 }
 

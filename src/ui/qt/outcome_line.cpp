@@ -45,10 +45,12 @@ OutcomeLine::OutcomeLine(QWidget* parent) : QFrame(parent) {
   badge_->setAlignment(Qt::AlignCenter);
   summary_ = new QLabel(this);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setWordWrap(true);
   lines_ = new QLabel(this);
   lines_->setTextFormat(Qt::PlainText);
   lines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   lines_->setFont(reportFont());
+  lines_->setWordWrap(true);  // a read's warnings are long: wrapped, they leave the window's width alone
   auto* right = new QVBoxLayout;
   right->setContentsMargins(0, 0, 0, 0);
   right->addWidget(summary_);

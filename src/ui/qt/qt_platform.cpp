@@ -147,6 +147,15 @@ void QtPlatform::runEditor(TextEditorWindow& editor) { editor.exec(); }
 
 void QtPlatform::runDataGrid(DataGridWindow& grid) { grid.exec(); }
 
+bool QtPlatform::mayClose(const QString& fileName, const std::function<bool()>& save) {
+  switch (askSaveChanges(fileName)) {
+    case SaveChoice::Save: return save();
+    case SaveChoice::Discard: return true;
+    case SaveChoice::Cancel: return false;
+  }
+  return false;
+}
+
 QtPlatform::SaveChoice QtPlatform::askSaveChanges(const QString& fileName) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Parvela"),
                   QStringLiteral("Do you want to save changes to %1?").arg(fileName),

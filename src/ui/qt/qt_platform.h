@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -61,13 +62,16 @@ class QtPlatform : public Platform {
   // Answers of the editor's question before closing with unsaved changes.
   enum class SaveChoice { Save, Discard, Cancel };
 
+  // Before closing a window with unsaved changes to `fileName`: asks, and
+  // saves with `save` when told to. True when the window may close.
+  bool mayClose(const QString& fileName, const std::function<bool()>& save);
+
   // Runs the data grid modally until it is closed.
   void showDataGrid(DataGridWindow& grid) { runDataGrid(grid); }
 
  protected:
   friend class OpenFileDialog;
   friend class TextEditorWindow;
-  friend class DataGridWindow;
 
   // Shows a message box with an OK button and waits for it.
   virtual void showMessage(const QString& text, const QString& caption, IconKind icon);

@@ -143,7 +143,12 @@ void ResultsWindow::endRun(bool cancelled) {
   // Nothing reaches the file when a message box said why (a refused run or
   // a report that could not be written).
   const bool written = !cancelled && got.boxes.empty() && InputDataFile().hasDataEnd();
-  const Outcome outcome = makeOutcome(got.standardOutput, got.boxes, written, cancelled);
+  Outcome outcome = makeOutcome(got.standardOutput, got.boxes, written, cancelled);
+  // A run on data read differently from what the file's lines suggest
+  // keeps the read's warnings in sight: its answer may look right.
+  const ReadReport& read = lastReadReport();
+  if (written && s.dataRead && read.path == InputDataFile().path())
+    for (const std::string& w : read.warnings) outcome.lines.push_back("Atentie (citire): " + w);
 
   RunRecord record = makeRunRecord(s, recorder_.take(), got.standardOutput);
   QString title;

@@ -147,6 +147,11 @@ TEST_F(GridWindowTest, AReadSaysWhereItStoppedAndDeschideGoesThere) {
   read();
   EXPECT_EQ(line->badge(), QStringLiteral("Atentie"));
   EXPECT_TRUE(line->lines()[0].startsWith(QStringLiteral("linia 3: 4 valori, randul 1 al matricii cere 3")));
+  // A run on these data keeps the warning in sight under its own lines.
+  select(window(), kIdMethodList, 1);
+  click(window(), kIdSolve);
+  EXPECT_EQ(line->badge(), QStringLiteral("Gata"));
+  EXPECT_TRUE(line->lines().back().startsWith(QStringLiteral("Atentie (citire): linia 3: 4 valori")));
 }
 
 }  // namespace

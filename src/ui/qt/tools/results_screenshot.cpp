@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
     desktop.answer = dir.filePath(QStringLiteral("proba.dat"));
     bool ok = false;
     desktop.onGrid = [&](DataGridWindow& g) {
+      g.resize(760, 400);
       g.show();
       g.titleEdit()->setText(QStringLiteral("Sistem tridiagonal"));
       emit g.titleEdit()->textEdited(g.titleEdit()->text());
