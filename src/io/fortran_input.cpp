@@ -229,7 +229,7 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     const std::size_t valuesEnd = i;
     // Whether the skipped rest holds more than blanks, commas and what
     // follows a slash.
-    bool rest = false, afterSlash = false;
+    bool rest = false, afterSlash = slash;
     for (; i < t.size() && t[i] != '\n'; ++i) {
       const char c = t[i];
       afterSlash |= c == '/';
