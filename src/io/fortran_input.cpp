@@ -39,6 +39,14 @@ constexpr std::array<std::uint8_t, 256> kClass = [] {
 bool endsToken(char c) { return kClass[static_cast<unsigned char>(c)] & kEndsToken; }
 bool startsNumber(char c) { return kClass[static_cast<unsigned char>(c)] & kStartsNumber; }
 
+// Whether the rest of a line, [p, end), holds more values: text other than
+// blanks and commas before any slash.
+bool restHoldsValues(const char* p, const char* end) {
+  for (; p < end && *p != '/'; ++p)
+    if (!isBlank(*p) && *p != ',') return true;
+  return false;
+}
+
 std::size_t skipBom(std::string_view t, std::size_t pos) {
   return (pos == 0 && t.starts_with(kBom)) ? kBom.size() : pos;
 }
@@ -227,15 +235,8 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
   };
   const auto finish = [&](Status st) {  // skip the rest of the current line
     const std::size_t valuesEnd = i;
-    // Whether the skipped rest holds more than blanks, commas and what
-    // follows a slash.
-    bool rest = false, afterSlash = slash;
-    for (; i < t.size() && t[i] != '\n'; ++i) {
-      const char c = t[i];
-      afterSlash |= c == '/';
-      rest |= !afterSlash && !isBlank(c) && c != ',';
-    }
-    if (shape) describe(st, valuesEnd, rest);
+    while (i < t.size() && t[i] != '\n') ++i;
+    if (shape) describe(st, valuesEnd, !slash && restHoldsValues(t.data() + valuesEnd, t.data() + i));
     if (i < t.size()) lineEnd();
     pos = i;
     if (stored) *stored = assigned;
@@ -352,7 +353,7 @@ void ListReader::skipTo(std::size_t pos) {
 }
 
 std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count, std::size_t rows,
-                          const std::atomic<bool>* stop) {
+                          const std::atomic<bool>* stop, std::vector<PlainRowRest>* rests) {
   constexpr std::size_t kNo = std::string_view::npos;
   if (!gFastPaths || pos > text.size()) return kNo;
   const char* const base = text.data();
@@ -360,6 +361,7 @@ std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, st
   const char* p = base + pos;
   for (std::size_t r = 0; r < rows; ++r) {
     if (stop && stop->load(std::memory_order_relaxed)) return kNo;
+    const char* const lineStart = p;
     float* row = out + r * count;
     for (std::size_t k = 0; k < count; ++k) {
       while (p < e && (*p == ' ' || *p == '\t')) ++p;
@@ -369,10 +371,12 @@ std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, st
     }
     const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(e - p));
     if (!nl) return kNo;
-    // More on the line than the row is left to the reads one after another,
-    // which say so.
-    for (const char* r = p; r < static_cast<const char*>(nl); ++r)
-      if (*r != ' ' && *r != '\t' && *r != '\r') return kNo;
+    if (restHoldsValues(p, static_cast<const char*>(nl))) {
+      // More values on the line than the row takes: noted, or left to the
+      // reads one after another.
+      if (!rests) return kNo;
+      rests->push_back({r, static_cast<std::size_t>(lineStart - base), static_cast<std::size_t>(p - base)});
+    }
     p = static_cast<const char*>(nl) + 1;
   }
   return static_cast<std::size_t>(p - base);

@@ -165,16 +165,26 @@ class ListReader {
   ReadShape shape_;
 };
 
+// A line of readPlainRows() that held more values than its row took: the
+// row (0-based, of those read), where its line starts and where its values
+// end.
+struct PlainRowRest {
+  std::size_t row, lineStart, valuesEnd;
+};
+
 // Reads `rows` reads of `count` reals from the line at `pos` on, when each
-// read is one line of `count` plain reals between blanks or tabs and
-// nothing else but blanks: then the values
+// read is one line starting with `count` plain reals between blanks or
+// tabs (the rest of the line skipped, as a read skips it; a rest holding
+// more values is listed in `rests`, or makes the guess fail without it):
+// then the values
 // are exactly those of ListReader::readReals, row r at out + r * count,
 // and the result is the offset after the last line. Otherwise (another
 // layout, another kind of number, the text ending, the fast paths off, or
 // `stop` set) the result is std::string_view::npos and the values stored
 // mean nothing. Safe to run beside other reads of the same text.
 std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count,
-                          std::size_t rows, const std::atomic<bool>* stop = nullptr);
+                          std::size_t rows, const std::atomic<bool>* stop = nullptr,
+                          std::vector<PlainRowRest>* rests = nullptr);
 
 // The engine's fast paths (plain reals read without building text, few
 // digits rounded in integer arithmetic) give the same results as its

@@ -179,7 +179,11 @@ void ReadDiagnosis::afterRead(const ReadItem& item, const ListReader& in, ListRe
         return;
     }
   }
-  if (item.kind == Kind::MatrixRow && item.upperTriangle && item.index >= 2) ++upperRows_;
+  afterRead(item, shape);
+}
+
+void ReadDiagnosis::afterRead(const ReadItem& item, const ReadShape& shape) {
+  if (item.kind == ReadItem::Kind::MatrixRow && item.upperTriangle && item.index >= 2) ++upperRows_;
   if (shape.leftover && !shape.slash) leftover(item, shape);
 }
 
@@ -196,40 +200,59 @@ void ReadDiagnosis::afterSizes(const ListReader& in, std::int32_t n, std::int32_
     return;
   }
   const std::size_t l1 = lineAt(first), l2 = lineAt(shape.lastLine);
-  notes_.push_back({"linia " + num(static_cast<std::int64_t>(l1)) + " are doar n = " + num(n) + "; nb = " + num(nb) +
-                        " a fost luat de pe linia " + num(static_cast<std::int64_t>(l2)) + ", care are " +
-                        values(countValues(lineFrom(shape.lastLine))) +
-                        ", iar restul ei a fost ignorat: lipseste nb de pe linia " + num(static_cast<std::int64_t>(l1)) +
-                        "?",
-                    false});
+  note(notes_, noteCount_,
+       {first,
+        "linia " + num(static_cast<std::int64_t>(l1)) + " are doar n = " + num(n) + "; nb = " + num(nb) +
+            " a fost luat de pe linia " + num(static_cast<std::int64_t>(l2)) + ", care are " +
+            values(countValues(lineFrom(shape.lastLine))) + ", iar restul ei a fost ignorat: lipseste nb de pe linia " +
+            num(static_cast<std::int64_t>(l1)) + "?",
+        item, shape});
+}
+
+void ReadDiagnosis::note(std::vector<Note>& list, std::size_t& count, Note n) {
+  if (count++ < kMaxWarnings) list.push_back(std::move(n));
 }
 
 void ReadDiagnosis::leftover(const ReadItem& item, const ReadShape& shape) {
+  // A row of the upper triangle whose line holds a whole row of A. The
+  // values are counted on the first rows only; later rows with values
+  // left count as those did (counting them all would tokenize half a large
+  // file once more).
+  bool full = false;
+  if (shape.lineEnds == 0 && item.kind == ReadItem::Kind::MatrixRow && item.upperTriangle && item.index >= 2) {
+    if (counted_ < kCountedRows) {
+      ++counted_;
+      full = countValues(lineFrom(shape.lastLine)) == static_cast<std::size_t>(item.of);
+      allCountedFull_ = allCountedFull_ && full;
+    } else {
+      full = allCountedFull_;
+    }
+  }
+  if (full) {
+    if (fullRows_ == 0) {
+      firstFullRow_ = lineAt(shape.lastLine);
+      rowLength_ = static_cast<std::size_t>(item.of);
+    }
+    note(fullRowNotes_, fullRows_, {shape.begin, {}, item, shape});
+    return;
+  }
+  note(notes_, noteCount_, {shape.begin, {}, item, shape});
+}
+
+std::string ReadDiagnosis::leftoverText(const ReadItem& item, const ReadShape& shape) const {
   const std::size_t firstNo = lineAt(shape.begin);
   const std::size_t lastNo = lineAt(shape.lastLine);
   const std::string_view last = lineFrom(shape.lastLine);
-  const std::size_t onLast = countValues(last);
-  if (shape.lineEnds == 0) {
-    // A row of the upper triangle whose line holds a whole row of A.
-    const bool full = item.kind == ReadItem::Kind::MatrixRow && item.upperTriangle && item.index >= 2 &&
-                      onLast == static_cast<std::size_t>(item.of);
-    if (full && fullRows_++ == 0) {
-      firstFullRow_ = lastNo;
-      rowLength_ = static_cast<std::size_t>(item.of);
-    }
-    notes_.push_back({"linia " + num(static_cast<std::int64_t>(lastNo)) + ": " + values(onLast) + ", " + needs(item) +
-                          "; restul liniei a fost ignorat" + (hasDecimalComma(last) ? kCommaHint : ""),
-                      full});
-    return;
-  }
+  if (shape.lineEnds == 0)
+    return "linia " + num(static_cast<std::int64_t>(lastNo)) + ": " + values(countValues(last)) + ", " + needs(item) +
+           "; restul liniei a fost ignorat" + (hasDecimalComma(last) ? kCommaHint : "");
   const std::string_view first = lineFrom(shape.begin);
-  notes_.push_back({"linia " + num(static_cast<std::int64_t>(firstNo)) + ": " + item.name() + (plural(item) ? " au doar " : " are doar ") +
-                        values(countValues(first)) + " pe linie si " + (plural(item) ? "cer " : "cere ") +
-                        num(static_cast<std::int64_t>(item.count)) + "; citirea a continuat pe linia " +
-                        num(static_cast<std::int64_t>(lastNo)) + ", iar restul liniei " +
-                        num(static_cast<std::int64_t>(lastNo)) + " a fost ignorat" +
-                        (hasDecimalComma(first) || hasDecimalComma(last) ? kCommaHint : ""),
-                    false});
+  return "linia " + num(static_cast<std::int64_t>(firstNo)) + ": " + item.name() +
+         (plural(item) ? " au doar " : " are doar ") + values(countValues(first)) + " pe linie si " +
+         (plural(item) ? "cer " : "cere ") + num(static_cast<std::int64_t>(item.count)) +
+         "; citirea a continuat pe linia " + num(static_cast<std::int64_t>(lastNo)) + ", iar restul liniei " +
+         num(static_cast<std::int64_t>(lastNo)) + " a fost ignorat" +
+         (hasDecimalComma(first) || hasDecimalComma(last) ? kCommaHint : "");
 }
 
 std::size_t ReadDiagnosis::lastLineNumber() const {
@@ -266,7 +289,7 @@ void ReadDiagnosis::endedIn(const ReadItem& item, const ReadShape& shape) {
     default:
       return;
   }
-  notes_.push_back({text, false});
+  note(notes_, noteCount_, {text_.size(), text, item, shape});
 }
 
 void ReadDiagnosis::stopAt(std::size_t offset, const std::string& why) {
@@ -282,19 +305,24 @@ void ReadDiagnosis::stop(const std::string& why) { stop_ = ReadStop{0, 0, why}; 
 
 std::vector<std::string> ReadDiagnosis::warnings() const {
   std::vector<std::string> out;
-  const bool fullMatrix = fullRows_ > 0 && fullRows_ == upperRows_;
-  if (fullMatrix) {
+  std::vector<const Note*> shown;
+  for (const Note& n : notes_) shown.push_back(&n);
+  std::size_t total = noteCount_;
+  if (fullRows_ > 0 && static_cast<std::int64_t>(fullRows_) == upperRows_) {
     // One warning for the whole matrix instead of one per row.
     out.push_back("linia " + num(static_cast<std::int64_t>(firstFullRow_)) +
                   ": la \"Simetrica\" randurile au cate n = " + num(static_cast<std::int64_t>(rowLength_)) +
                   " valori: s-a citit triunghiul superior dintr-o matrice completa, deci alta matrice; "
                   "fisierul are nevoie de forma cu triunghiul superior (randul i are n - i + 1 valori)");
-  }
-  std::size_t total = out.size();
-  for (const Note& note : notes_) {
-    if (fullMatrix && note.fullRow) continue;
     ++total;
-    if (out.size() < kMaxWarnings) out.push_back(note.text);
+  } else {
+    for (const Note& n : fullRowNotes_) shown.push_back(&n);
+    std::stable_sort(shown.begin(), shown.end(), [](const Note* a, const Note* b) { return a->at < b->at; });
+    total += fullRows_;
+  }
+  for (const Note* n : shown) {
+    if (out.size() == kMaxWarnings) break;
+    out.push_back(n->text.empty() ? leftoverText(n->item, n->shape) : n->text);
   }
   if (total > out.size()) out.push_back("... si inca " + num(static_cast<std::int64_t>(total - out.size())) + " observatii");
   return out;

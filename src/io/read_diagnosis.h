@@ -77,6 +77,8 @@ class ReadDiagnosis {
   // value (Error) becomes the stop; End inside the data and values left on
   // a line become warnings.
   void afterRead(const ReadItem& item, const ListReader& in, ListReader::Status st);
+  // A read that completed, known by its shape alone.
+  void afterRead(const ReadItem& item, const ReadShape& shape);
   // After the read of n and nb (Ok): a line 2 holding n alone, with nb taken
   // from a longer line after it, is worth a warning of its own.
   void afterSizes(const ListReader& in, std::int32_t n, std::int32_t nb);
@@ -93,24 +95,34 @@ class ReadDiagnosis {
   static constexpr std::size_t kMaxWarnings = 6;
 
  private:
+  // A warning: worded when it is noted, or (values left on a line) only
+  // when it is shown, from its read.
   struct Note {
+    std::size_t at = 0;  // where in the file, for the order
     std::string text;
-    bool fullRow = false;  // an upper-triangle row whose line held all n values
+    ReadItem item;
+    ReadShape shape;
   };
   std::size_t lineAt(std::size_t offset) const;
   std::size_t lastLineNumber() const;
   std::string_view lineFrom(std::size_t start) const;
+  void note(std::vector<Note>& list, std::size_t& count, Note n);
   void leftover(const ReadItem& item, const ReadShape& shape);
+  std::string leftoverText(const ReadItem& item, const ReadShape& shape) const;
   void endedIn(const ReadItem& item, const ReadShape& shape);
 
   std::string_view text_;
   std::optional<ReadStop> stop_;
-  std::vector<Note> notes_;
+  // The first kMaxWarnings notes, and how many there are: upper-triangle
+  // rows whose line held a whole row of A apart, as they may make one.
+  std::vector<Note> notes_, fullRowNotes_;
+  std::size_t noteCount_ = 0, fullRows_ = 0;
   std::int64_t upperRows_ = 0;  // upper-triangle rows 2..n read
-  std::int64_t fullRows_ = 0;   // of them, those whose line held n values
   std::size_t rowLength_ = 0;   // n, for the upper-triangle note
   std::size_t firstFullRow_ = 0;
-  bool sizesNoted_ = false;
+  static constexpr std::size_t kCountedRows = 16;
+  std::size_t counted_ = 0;  // upper-triangle rows whose values were counted
+  bool allCountedFull_ = true;
   // Where the last line number was found (counting goes forward from here).
   mutable std::size_t cursor_ = 0, cursorLine_ = 1;
 };

@@ -82,6 +82,7 @@ std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& st
   const std::size_t start = in.position();
   std::atomic<bool> stop{false};
   std::size_t secondAt = std::string_view::npos, secondEnd = std::string_view::npos;
+  std::vector<PlainRowRest> rests;  // second-half lines with values left over
   std::size_t firstRows = 0;
   std::exception_ptr failure;
   kernels::parallelRanges(0, 2, 1, 0, [&](std::size_t lo, std::size_t) {
@@ -107,12 +108,15 @@ std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& st
       at = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text.data()) + 1 : text.size();
     }
     secondAt = at;
-    secondEnd = readPlainRows(text, at, A + half * n, n, n - half, &stop);
+    secondEnd = readPlainRows(text, at, A + half * n, n, n - half, &stop, &rests);
   });
   in.scaleProgress(1);
   if (failure) std::rethrow_exception(failure);
   const bool kept = firstRows == half && secondEnd != std::string_view::npos && in.position() == secondAt;
   if (kept) {
+    for (const PlainRowRest& r : rests)
+      diag.afterRead(rowItem(half + r.row + 1, n, n, false),
+                     ReadShape{r.lineStart, r.lineStart, 0, r.valuesEnd, n, false, true, 0, 0});
     in.skipTo(secondEnd);
     return n;
   }
