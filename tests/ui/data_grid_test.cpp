@@ -56,8 +56,12 @@ TEST_F(DataGridTest, CellsTakeWhatTheReaderTakes) {
                        A[1] == 7 && A[7] == 8 && A[2] == 7 && A[5] == 8;
     const CellCheck c = checkCell(t);
     EXPECT_EQ(c.ok, readAsOneValue);
-    if (c.ok && readAsOneValue) EXPECT_EQ(bits(c.value), bits(A[0]));
-    if (!c.ok) EXPECT_FALSE(c.why.empty());
+    if (c.ok && readAsOneValue) {
+      EXPECT_EQ(bits(c.value), bits(A[0]));
+    }
+    if (!c.ok) {
+      EXPECT_FALSE(c.why.empty());
+    }
   }
   EXPECT_EQ(checkCell("0,5").why, "'0,5' sunt doua valori: virgula separa valori, zecimalele se scriu cu punct (0.5)");
   EXPECT_EQ(checkCell(" abc ").why, "'abc' nu este un numar real");
@@ -206,7 +210,9 @@ TEST_F(DataGridTest, SavedGridsReadBackAsTheirValues) {
                                                                : at(GridPart::Matrix, i, j);
           const float x = kind.invert ? 1.0f / v : v;
           if (kind.method == 3) {
-            if (i <= j) EXPECT_EQ(bits(st.AV[packedOffset(i + 1, j + 1)]), bits(x));
+            if (i <= j) {
+              EXPECT_EQ(bits(st.AV[packedOffset(i + 1, j + 1)]), bits(x));
+            }
           } else {
             EXPECT_EQ(bits(st.A[static_cast<std::size_t>(j) * un + i]), bits(x)) << i << "," << j;
           }
