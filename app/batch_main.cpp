@@ -23,6 +23,7 @@
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
+#include "io/read_diagnosis.h"
 #include "core/progress.h"
 #include "run/dispatcher.h"
 #include "ui/core/analysis_text.h"
@@ -437,6 +438,15 @@ bool usableDataFile(const std::string& path, const std::string& prefix) {
   return true;
 }
 
+// What the read adds to its message: where a failed read stopped (on the
+// line after the message) and the warnings of the read, as the window's
+// outcome line shows them. Neither changes the exit status.
+void showReadReport(const std::string& prefix) {
+  const ReadReport& report = lastReadReport();
+  if (report.stop) std::cerr << prefix << report.stop->text << std::endl;
+  for (const std::string& w : report.warnings) std::cerr << prefix << "Atentie: " << w << std::endl;
+}
+
 // The clicks, in the order a user makes them.
 void makeChoices(ModelDialog& dialog, const Choices& c) {
   if (c.problemButton) need(dialog.click(*c.problemButton), "--problem");
@@ -500,6 +510,7 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
   dialog.click(kIdSelect);
   if (stopped()) return 1;
   need(dialog.click(kIdRead), "Citeste");
+  showReadReport(plat.prefix);
   if (stopped()) return 1;
 
   // Choices changed after the read, as a user may change them before

@@ -2,6 +2,7 @@
 // Qt implementations, the batch front end and the tests their own.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,13 @@ class Platform {
   virtual std::optional<std::string> openFileDialog(const OpenFileRequest& request) = 0;
   // Shows a text file in the viewer and returns when the viewer is closed.
   virtual void viewFile(const std::string& path) = 0;
+  // The same with the cursor on a line and column (1-based; column 0: the
+  // line's start), such as where a read stopped. Without a place of its
+  // own the viewer shows the file as viewFile() does.
+  virtual void viewFileAt(const std::string& path, std::size_t line, std::size_t column) {
+    (void)line, (void)column;
+    viewFile(path);
+  }
   // Looks for a file along the program search path (the program's folder,
   // the current folder, then PATH); the path found, or nothing.
   virtual std::optional<std::string> searchProgramPath(const std::string& name) = 0;

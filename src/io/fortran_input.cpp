@@ -39,6 +39,14 @@ constexpr std::array<std::uint8_t, 256> kClass = [] {
 bool endsToken(char c) { return kClass[static_cast<unsigned char>(c)] & kEndsToken; }
 bool startsNumber(char c) { return kClass[static_cast<unsigned char>(c)] & kStartsNumber; }
 
+// Whether the rest of a line, [p, end), holds more values: text other than
+// blanks and commas before any slash.
+bool restHoldsValues(const char* p, const char* end) {
+  for (; p < end && *p != '/'; ++p)
+    if (!isBlank(*p) && *p != ',') return true;
+  return false;
+}
+
 std::size_t skipBom(std::string_view t, std::size_t pos) {
   return (pos == 0 && t.starts_with(kBom)) ? kBom.size() : pos;
 }
@@ -186,10 +194,17 @@ bool parseValue(std::string_view s, float& v) { return parseReal(s, v); }
 // One list-directed read of out.size() values starting at the line at pos.
 // On return pos is the start of the next unread line (the end of the text
 // after End); `stored` counts the values actually assigned.
+// When `shape` is given it receives the read's shape; when `texts` is given
+// (out.size() views, empty on entry) each item assigned gets the text of
+// its value there: the token, or the value part of a repeat count.
 template <class T>
 Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> out, std::size_t* stored = nullptr,
-                ProgressMarks* marks = nullptr) {
+                ProgressMarks* marks = nullptr, ReadShape* shape = nullptr, std::string_view* texts = nullptr) {
   std::size_t i = skipBom(t, pos);
+  const std::size_t begin = i;
+  std::size_t lineStart = i, lineEnds = 0, tokenBegin = i;
+  bool slash = false;
+  std::string_view repeatText;
   // Without a progress report the mark is never reached.
   std::size_t mark = marks ? marks->next : std::numeric_limits<std::size_t>::max();
   const auto passMark = [&] {
@@ -211,25 +226,36 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     crlf = i > 0 && t[i - 1] == '\r';
     ++i;
   };
+  const auto describe = [&](Status st, std::size_t valuesEnd, bool rest) {
+    *shape = ReadShape{begin, lineStart, lineEnds, valuesEnd, k, slash, rest || repeatLeft > 0, 0, 0};
+    if (st == Status::Error) {
+      shape->badBegin = tokenBegin;
+      shape->badEnd = valuesEnd;
+    }
+  };
   const auto finish = [&](Status st) {  // skip the rest of the current line
+    const std::size_t valuesEnd = i;
     while (i < t.size() && t[i] != '\n') ++i;
+    if (shape) describe(st, valuesEnd, !slash && restHoldsValues(t.data() + valuesEnd, t.data() + i));
     if (i < t.size()) lineEnd();
     pos = i;
     if (stored) *stored = assigned;
     return st;
   };
-
-  if (out.empty() && i >= t.size()) {
+  const auto ended = [&] {
     pos = t.size();
-    if (stored) *stored = 0;
+    if (stored) *stored = assigned;
+    if (shape) describe(Status::End, t.size(), false);
     return Status::End;
-  }
+  };
+
+  if (out.empty() && i >= t.size()) return ended();
   while (k < out.size()) {
     if constexpr (std::is_same_v<T, float>) {
       // Plain numbers between blanks go straight in; anything else (a line
       // end, a comma, a slash, a repeat count, an unusual number) is left
       // to the general steps below.
-      if (repeatLeft == 0 && gFastPaths) {
+      if (repeatLeft == 0 && gFastPaths && !texts) {
         const char* const base = t.data();
         const char* const e = base + t.size();
         const char* p = base + i;
@@ -261,6 +287,7 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     if (repeatLeft > 0) {
       if (!repeatNull) {
         out[k] = repeatValue;
+        if (texts) texts[k] = repeatText;
         ++assigned;
       }
       ++k;
@@ -269,14 +296,12 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     }
     for (;;) {
       while (i < t.size() && isBlank(t[i])) ++i;
-      if (i >= t.size()) {
-        pos = t.size();
-        if (stored) *stored = assigned;
-        return Status::End;
-      }
+      if (i >= t.size()) return ended();
       if (t[i] != '\n') break;
       lineEnd();
       firstLine = false;
+      ++lineEnds;
+      lineStart = i;
     }
     const char c = t[i];
     if (c == ',') {
@@ -291,9 +316,11 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
     }
     if (c == '/') {
       ++i;
+      slash = true;
       return finish(Status::Ok);
     }
     const std::size_t b = i;
+    tokenBegin = b;
     while (i < t.size() && !endsToken(t[i])) ++i;
     const std::string_view tok = t.substr(b, i - b);
     sep = AfterValue;
@@ -303,12 +330,14 @@ Status readList(std::string_view t, std::size_t& pos, bool& crlf, std::span<T> o
       if (count.empty() || !isDigit(count[0]) || !parseInteger(count, r) || r <= 0) return finish(Status::Error);
       const std::string_view rest = tok.substr(star + 1);
       repeatNull = rest.empty();
+      repeatText = rest;
       if (!repeatNull && !parseValue(rest, repeatValue)) return finish(Status::Error);
       repeatLeft = r;
       continue;
     }
     T value{};
     if (!parseValue(tok, value)) return finish(Status::Error);
+    if (texts) texts[k] = tok;
     out[k++] = value;
     ++assigned;
     if (i >= mark) passMark();
@@ -324,7 +353,7 @@ void ListReader::skipTo(std::size_t pos) {
 }
 
 std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count, std::size_t rows,
-                          const std::atomic<bool>* stop) {
+                          const std::atomic<bool>* stop, std::vector<PlainRowRest>* rests) {
   constexpr std::size_t kNo = std::string_view::npos;
   if (!gFastPaths || pos > text.size()) return kNo;
   const char* const base = text.data();
@@ -332,6 +361,7 @@ std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, st
   const char* p = base + pos;
   for (std::size_t r = 0; r < rows; ++r) {
     if (stop && stop->load(std::memory_order_relaxed)) return kNo;
+    const char* const lineStart = p;
     float* row = out + r * count;
     for (std::size_t k = 0; k < count; ++k) {
       while (p < e && (*p == ' ' || *p == '\t')) ++p;
@@ -341,6 +371,12 @@ std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, st
     }
     const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(e - p));
     if (!nl) return kNo;
+    if (restHoldsValues(p, static_cast<const char*>(nl))) {
+      // More values on the line than the row takes: noted, or left to the
+      // reads one after another.
+      if (!rests) return kNo;
+      rests->push_back({r, static_cast<std::size_t>(lineStart - base), static_cast<std::size_t>(p - base)});
+    }
     p = static_cast<const char*>(nl) + 1;
   }
   return static_cast<std::size_t>(p - base);
@@ -352,11 +388,17 @@ bool fastPaths() { return gFastPaths; }
 ListReader::ListReader(std::string_view text, std::size_t start) : text_(text), pos_(start) {}
 
 ListReader::Status ListReader::readIntegers(std::span<std::int32_t> v) {
-  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr);
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr, &shape_);
 }
 
 ListReader::Status ListReader::readReals(std::span<float> v) {
-  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr);
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr, &shape_);
+}
+
+ListReader::Status ListReader::readReals(std::span<float> v, std::span<std::string_view> texts) {
+  std::fill(texts.begin(), texts.end(), std::string_view());
+  if (texts.size() < v.size()) v = v.first(texts.size());
+  return readList(text_, pos_, sawCrLf_, v, nullptr, marks_.step ? &marks_ : nullptr, &shape_, texts.data());
 }
 
 void ListReader::reportProgress(std::size_t every) {
@@ -385,6 +427,7 @@ ListReader::Status ListReader::readLine(std::string& line, std::size_t maxLength
     sawCrLf_ = false;
   }
   line.assign(text_.substr(pos_, std::min(end - pos_, maxLength)));
+  shape_ = ReadShape{pos_, pos_, 0, end, 1, false, false, 0, 0};
   pos_ = next;
   return Status::Ok;
 }

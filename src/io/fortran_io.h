@@ -109,6 +109,22 @@ struct ProgressMarks {
   std::size_t reported = 0;  // never reported backwards
 };
 
+// How the last read of a ListReader met the text: the lines it took, where
+// its values ended and whether its last line held more than it took. All
+// positions are offsets into the text.
+struct ReadShape {
+  std::size_t begin = 0;      // where the read started (after a byte-order mark)
+  std::size_t lastLine = 0;   // start of the line it ended on
+  std::size_t lineEnds = 0;   // line ends it crossed before its end (0: one line)
+  std::size_t valuesEnd = 0;  // after its last value: the skipped rest of the line starts here
+  std::size_t items = 0;      // items reached: values, empty values and repeats
+  bool slash = false;         // ended by a slash
+  // The skipped rest of its last line held more values (text other than
+  // blanks and commas before any slash), or a repeat count was not used up.
+  bool leftover = false;
+  std::size_t badBegin = 0, badEnd = 0;  // the value that could not be read (Error)
+};
+
 class ListReader {
  public:
   enum class Status {
@@ -123,6 +139,13 @@ class ListReader {
   // Error stay stored; items not reached keep their values.
   Status readIntegers(std::span<std::int32_t> v);
   Status readReals(std::span<float> v);
+  // The same read of reals, giving for each item assigned the text of its
+  // value (the token, or the value part of a repeat count) and an empty
+  // view for an item left unchanged. Slower: for showing a file's values as
+  // written.
+  Status readReals(std::span<float> v, std::span<std::string_view> texts);
+  // The shape of the last read (readLine included).
+  const ReadShape& lastShape() const { return shape_; }
   // From now on the reads report checkpoint(Stage::Reading, offset, size
   // of the text) each time they pass another `every` bytes (0: never); a
   // monitor that asks to stop makes the read throw WorkCancelled.
@@ -153,18 +176,29 @@ class ListReader {
   std::size_t pos_ = 0;
   bool sawCrLf_ = false;
   ProgressMarks marks_;
+  ReadShape shape_;
+};
+
+// A line of readPlainRows() that held more values than its row took: the
+// row (0-based, of those read), where its line starts and where its values
+// end.
+struct PlainRowRest {
+  std::size_t row, lineStart, valuesEnd;
 };
 
 // Reads `rows` reads of `count` reals from the line at `pos` on, when each
 // read is one line starting with `count` plain reals between blanks or
-// tabs (the rest of the line skipped, as a read skips it): then the values
+// tabs (the rest of the line skipped, as a read skips it; a rest holding
+// more values is listed in `rests`, or makes the guess fail without it):
+// then the values
 // are exactly those of ListReader::readReals, row r at out + r * count,
 // and the result is the offset after the last line. Otherwise (another
 // layout, another kind of number, the text ending, the fast paths off, or
 // `stop` set) the result is std::string_view::npos and the values stored
 // mean nothing. Safe to run beside other reads of the same text.
 std::size_t readPlainRows(std::string_view text, std::size_t pos, float* out, std::size_t count,
-                          std::size_t rows, const std::atomic<bool>* stop = nullptr);
+                          std::size_t rows, const std::atomic<bool>* stop = nullptr,
+                          std::vector<PlainRowRest>* rests = nullptr);
 
 // The engine's fast paths (plain reals read without building text, few
 // digits rounded in integer arithmetic) give the same results as its

@@ -19,6 +19,7 @@
 #include "io/data_file.h"
 #include "io/fortran_io.h"
 #include "io/generators.h"
+#include "io/read_diagnosis.h"
 
 namespace parvela {
 
@@ -46,6 +47,11 @@ void readProgress(const ListReader& in, std::size_t total) {
   }
 }
 
+ReadItem rowItem(std::size_t row, std::size_t n, std::size_t count, bool upper) {
+  return ReadItem{ReadItem::Kind::MatrixRow, static_cast<std::int64_t>(row), static_cast<std::int64_t>(n), count,
+                  upper};
+}
+
 // Swaps A with its transpose (n x n, in place).
 void transposeSquare(float* A, std::size_t n) {
   constexpr std::size_t kBlock = 64;
@@ -70,12 +76,13 @@ constexpr std::size_t kSplitOrder = 64;
 // of the first half that did not complete (the end of the text, a bad
 // value), which the caller handles as for any row. Rows not read are all
 // zero, the second half's too when its guess fails.
-std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& stopped) {
+std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& stopped, ReadDiagnosis& diag) {
   const std::string_view text = in.text();
   const std::size_t half = n / 2;
   const std::size_t start = in.position();
   std::atomic<bool> stop{false};
   std::size_t secondAt = std::string_view::npos, secondEnd = std::string_view::npos;
+  std::vector<PlainRowRest> rests;  // second-half lines with values left over
   std::size_t firstRows = 0;
   std::exception_ptr failure;
   kernels::parallelRanges(0, 2, 1, 0, [&](std::size_t lo, std::size_t) {
@@ -85,6 +92,7 @@ std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& st
         in.scaleProgress(2);
         for (; firstRows < half; ++firstRows) {
           stopped = in.readReals(std::span<float>(A + firstRows * n, n));
+          diag.afterRead(rowItem(firstRows + 1, n, n, false), in, stopped);
           if (stopped != Status::Ok) break;
         }
       } catch (...) {
@@ -100,12 +108,15 @@ std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& st
       at = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - text.data()) + 1 : text.size();
     }
     secondAt = at;
-    secondEnd = readPlainRows(text, at, A + half * n, n, n - half, &stop);
+    secondEnd = readPlainRows(text, at, A + half * n, n, n - half, &stop, &rests);
   });
   in.scaleProgress(1);
   if (failure) std::rethrow_exception(failure);
   const bool kept = firstRows == half && secondEnd != std::string_view::npos && in.position() == secondAt;
   if (kept) {
+    for (const PlainRowRest& r : rests)
+      diag.afterRead(rowItem(half + r.row + 1, n, n, false),
+                     ReadShape{r.lineStart, r.lineStart, 0, r.valuesEnd, n, false, true, 0, 0});
     in.skipTo(secondEnd);
     return n;
   }
@@ -114,8 +125,8 @@ std::size_t readRowsInHalves(ListReader& in, float* A, std::size_t n, Status& st
 }
 
 // Reads the matrix rows of a data file into A (or AV). Returns false after
-// a read error (already shown); sets atEnd when the file ended.
-bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
+// a bad value (not yet shown); sets atEnd when the file ended.
+bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd, ReadDiagnosis& diag) {
   const std::size_t n = static_cast<std::size_t>(s.n);
   float* A = s.A.data();
 
@@ -126,7 +137,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
     bool ok = true;
     std::size_t i = 0;
     Status stopped = Status::Ok;
-    if (n >= kSplitOrder && kernels::threadCount() > 1) i = readRowsInHalves(in, A, n, stopped);
+    if (n >= kSplitOrder && kernels::threadCount() > 1) i = readRowsInHalves(in, A, n, stopped, diag);
     if (stopped != Status::Ok) {  // as the loop below handles it
       std::fill(A + i * n, A + (i + 1) * n, 0.0f);
       if (stopped == Status::End) {
@@ -139,6 +150,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
       std::span<float> row(A + i * n, n);
       readProgress(in, in.size());
       const Status st = in.readReals(row);
+      diag.afterRead(rowItem(i + 1, n, n, false), in, st);
       if (st == Status::Ok) continue;
       std::fill(row.begin(), row.end(), 0.0f);
       if (st == Status::End) {
@@ -149,7 +161,6 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
       }
     }
     transposeSquare(A, n);
-    if (!ok) readError();
     return ok;
   }
 
@@ -162,14 +173,12 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
       std::fill(part.begin(), part.end(), 0.0f);
       readProgress(in, in.size());
       const Status st = in.readReals(part);
+      diag.afterRead(rowItem(i, n, part.size(), true), in, st);
       if (st == Status::End) {
         atEnd = true;
         break;
       }
-      if (st == Status::Error) {
-        readError();
-        return false;
-      }
+      if (st == Status::Error) return false;
       for (std::size_t j = i; j <= n; ++j)
         s.AV[packedOffset(i, j)] = part[j - i];
     }
@@ -183,6 +192,7 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
     std::span<float> part(A + i * n + i, n - i);
     readProgress(in, in.size());
     const Status st = in.readReals(part);
+    diag.afterRead(rowItem(i + 1, n, part.size(), true), in, st);
     if (st == Status::Ok) continue;
     std::fill(part.begin(), part.end(), 0.0f);
     if (st == Status::End) {
@@ -195,7 +205,6 @@ bool readMatrixRows(ListReader& in, ProblemState& s, bool& atEnd) {
   // Upper from lower here, which is the lower triangle from the rows read.
   for (std::size_t j = 0; j < n; ++j)
     for (std::size_t i = j + 1; i < n; ++i) A[i * n + j] = A[j * n + i];
-  if (!ok) readError();
   return ok;
 }
 
@@ -207,6 +216,7 @@ void readInputFile() {
   ProblemState& s = problem();
   s.dataRead = false;
   s.avFromRead = false;
+  lastReadReport() = ReadReport{};
 
   DataFile& file = InputDataFile();
   if (!file.selected()) {
@@ -228,17 +238,41 @@ void readInputFile() {
 
   ListReader in(file.contents());
   in.reportProgress(kProgressStep);
+  // Where a read stops and what went differently, for the outcome of the
+  // read; the message box stays the same.
+  ReadDiagnosis diag(file.contents());
+  const auto publish = [&] { lastReadReport() = ReadReport{file.path(), diag.stopped(), diag.warnings()}; };
+  const auto fail = [&] {
+    publish();
+    readError();
+  };
+  using Kind = ReadItem::Kind;
 
   // The title: one whole line, not used further.
   std::string title;
-  if (in.readLine(title, 100) != Status::Ok) return readError();
+  if (in.readLine(title, 100) != Status::Ok) {
+    diag.afterRead(ReadItem{Kind::Title}, in, Status::End);
+    return fail();
+  }
 
   // n and nb; a slash before them keeps the values they had.
   std::int32_t sizes[2] = {s.n, s.nb};
-  if (in.readIntegers(sizes) != Status::Ok) return readError();
+  if (const Status st = in.readIntegers(sizes); st != Status::Ok) {
+    diag.afterRead(ReadItem{Kind::Sizes, 0, 0, 2}, in, st);
+    return fail();
+  }
+  diag.afterSizes(in, sizes[0], sizes[1]);
+  const std::size_t sizesAt = in.lastShape().begin;
   s.n = sizes[0];
   s.nb = sizes[1];
-  if (s.n < 1 || (s.problemKind == ProblemKind::System && s.nb < 1)) return readError();
+  if (s.n < 1) {
+    diag.stopAt(sizesAt, "n = " + num(s.n) + "; n trebuie sa fie cel putin 1");
+    return fail();
+  }
+  if (s.problemKind == ProblemKind::System && s.nb < 1) {
+    diag.stopAt(sizesAt, "nb = " + num(s.nb) + "; pentru \"Sistem\" nb trebuie sa fie cel putin 1");
+    return fail();
+  }
 
   const std::int64_t n = s.n;
   if (!allocateZeroed(s.A, n * n))
@@ -251,7 +285,7 @@ void readInputFile() {
       if (!s.avAllocated)
         return memoryError("matricea simetrica de ordin n = " + num(n) + " nu poate fi alocata.");
     }
-    if (!readMatrixRows(in, s, atEnd)) return;
+    if (!readMatrixRows(in, s, atEnd, diag)) return fail();
 
     if (s.invertElements) {
       std::vector<float>& target =
@@ -260,21 +294,35 @@ void readInputFile() {
     }
   } else {
     std::int32_t count[1] = {s.nc};
-    if (in.readIntegers(count) != Status::Ok) return readError();
+    const Status counted = in.readIntegers(count);
+    diag.afterRead(ReadItem{Kind::ConstantCount, 0, 0, 1}, in, counted);
+    if (counted != Status::Ok) return fail();
+    const std::size_t countAt = in.lastShape().begin;
     s.nc = count[0];
     if (s.nc > 0) {
       if (!allocateZeroed(s.C, s.nc))
         return memoryError("cele nc = " + num(s.nc) + " constante nu pot fi alocate.");
       const Status st = in.readReals(s.C);
-      if (st == Status::Error) return readError();
+      diag.afterRead(ReadItem{Kind::Constants, 0, 0, static_cast<std::size_t>(s.nc)}, in, st);
+      if (st == Status::Error) return fail();
       if (st == Status::End) atEnd = true;
     }
 
     // A generator must be chosen and given what it reads.
     const std::string_view name = generatorName(s.generatorIndex);
-    if (name.empty()) return readError();
-    if (s.nc < leastConstants(name, s.n)) return readError();
-    if (name == "Wilkinson 5" && s.n < 5) return readError();
+    if (name.empty()) {
+      diag.stop("nu este aleasa nicio matrice in lista \"Generare\"");
+      return fail();
+    }
+    if (const std::int32_t least = leastConstants(name, s.n); s.nc < least) {
+      diag.stopAt(countAt, std::string(name) + " cere cel putin " + num(least) + " constante pentru n = " + num(s.n) +
+                               ", dar nc = " + num(s.nc));
+      return fail();
+    }
+    if (name == "Wilkinson 5" && s.n < 5) {
+      diag.stopAt(sizesAt, "Wilkinson 5 cere n >= 5, dar n = " + num(s.n));
+      return fail();
+    }
     GEN_A(s.n, s.A.data(), s.nc, s.C.data(), s.GENERATA[static_cast<std::size_t>(s.generatorIndex)]);
 
     if (methodReadsPacked(s.methodIndex)) {
@@ -295,7 +343,8 @@ void readInputFile() {
     for (std::int64_t ib = 0; ib < nb && !atEnd; ++ib) {
       readProgress(in, in.size());
       const Status st = in.readReals(std::span<float>(s.B.data() + ib * n, static_cast<std::size_t>(n)));
-      if (st == Status::Error) return readError();
+      diag.afterRead(ReadItem{Kind::Rhs, ib + 1, nb, static_cast<std::size_t>(n)}, in, st);
+      if (st == Status::Error) return fail();
       if (st == Status::End) atEnd = true;
     }
   } else {
@@ -322,6 +371,7 @@ void readInputFile() {
   s.readForSystem = s.problemKind == ProblemKind::System;
   s.avFromRead = s.avAllocated && methodReadsPacked(s.methodIndex) &&
                  (s.inputSource == InputSource::Generated || s.matrixKind == MatrixKind::Symmetric);
+  publish();
   s.dataRead = true;
   file.markDataEnd(in.position());
 }

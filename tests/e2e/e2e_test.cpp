@@ -96,6 +96,9 @@ struct Case {
   std::string expectedFile;
   std::string expectedOut, expectedErr;
   int expectedStatus = 0;
+  // The reference runs record the message box only: the line after it
+  // (where the read stopped) is this program's own.
+  bool errStartsOnly = false;
 };
 
 std::vector<std::string> parseArgs(const std::string& text) {
@@ -169,6 +172,7 @@ std::vector<Case> referenceCases() {
     if (present(base.string() + ".msg")) {
       c.expectedErr = slurp(base.string() + ".msg");
       c.expectedStatus = 1;
+      c.errStartsOnly = true;
     }
     cases.push_back(std::move(c));
   }
@@ -236,7 +240,13 @@ TEST_P(WholeRun, FileAndOutputsMatch) {
   args.push_back(data.string());
   Outcome o = runBatch(args, dir);
   EXPECT_EQ(o.status, c.expectedStatus);
-  EXPECT_EQ(o.err, c.expectedErr);
+  if (c.errStartsOnly) {
+    EXPECT_EQ(o.err.substr(0, c.expectedErr.size()), c.expectedErr);
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), std::count(c.expectedErr.begin(), c.expectedErr.end(), '\n') + 1)
+        << "one line after the message: " << o.err;
+  } else {
+    EXPECT_EQ(o.err, c.expectedErr);
+  }
   EXPECT_EQ(o.out, c.expectedOut);
   EXPECT_EQ(slurp(result), c.expectedFile);
   EXPECT_EQ(slurp(data), c.data) << "the original data file must stay untouched";

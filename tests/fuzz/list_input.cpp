@@ -1,11 +1,15 @@
 // The free-format reader alone: a few reads of each kind over the bytes,
-// the kinds and counts taken from the first byte.
+// the kinds and counts taken from the first byte; then the data part read
+// as texts.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "io/data_layout.h"
 #include "io/fortran_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -23,10 +27,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch ((plan >> 6) + step) {
       case 0: st = in.readLine(line, 100); break;
       default:
-        st = (step % 3 == 1) ? in.readIntegers(ints) : in.readReals(reals);
+        if (step % 3 == 1) {
+          st = in.readIntegers(ints);
+        } else {
+          // The same read keeping each value's text reads the same values
+          // (bit for bit) to the same place, every text a piece of the input.
+          ListReader again = in;
+          std::vector<float> same(reals.size());
+          std::vector<std::string_view> texts(reals.size());
+          std::copy(reals.begin(), reals.end(), same.begin());
+          st = in.readReals(reals);
+          if (again.readReals(same, texts) != st || again.position() != in.position() ||
+              std::memcmp(same.data(), reals.data(), reals.size() * sizeof(float)) != 0)
+            __builtin_trap();
+          for (std::string_view t : texts)
+            if (!t.empty() && (t.data() < text.data() || t.data() + t.size() > text.data() + text.size()))
+              __builtin_trap();
+        }
         break;
     }
     if (in.position() < before || in.position() > text.size()) __builtin_trap();
+    const parvela::ReadShape& shape = in.lastShape();
+    if (shape.begin > shape.lastLine || shape.lastLine > shape.valuesEnd || shape.valuesEnd > text.size() ||
+        (st == ListReader::Status::Error && (shape.badBegin >= shape.badEnd || shape.badEnd > text.size())))
+      __builtin_trap();
     if (st == ListReader::Status::End) break;
   }
   // The internal reads of the parameter boxes.
@@ -34,5 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t i = 0;
   parvela::readFirstReal(text.substr(0, 10), f);
   parvela::readFirstInteger(text.substr(0, 10), i);
+  // The data part as texts, in a layout of the plan: never beyond the text.
+  parvela::DataLayout layout;
+  layout.matrix = static_cast<parvela::DataLayout::Matrix>(plan % 3);
+  layout.rhs = (plan & 4) != 0;
+  if (parvela::loadDataTexts(text, layout, 4096).dataEnd > text.size()) __builtin_trap();
   return 0;
 }

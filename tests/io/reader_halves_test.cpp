@@ -14,6 +14,7 @@
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "io/fortran_io.h"
+#include "io/read_diagnosis.h"
 #include "io/reader.h"
 #include "recording_platform.h"
 
@@ -29,12 +30,14 @@ struct Outcome {
   std::vector<std::uint32_t> a, b;
   bool dataRead = false;
   std::vector<std::string> messages;
+  std::vector<std::string> said;  // where the read stopped, its warnings
   std::string fileAfterReport;
 };
 
 void expectSame(const Outcome& got, const Outcome& want, const std::string& label) {
   EXPECT_EQ(got.dataRead, want.dataRead) << label;
   EXPECT_EQ(got.messages, want.messages) << label;
+  EXPECT_EQ(got.said, want.said) << label;
   EXPECT_TRUE(got.a == want.a) << label << ": the matrix differs";
   EXPECT_TRUE(got.b == want.b) << label << ": the right-hand sides differ";
   EXPECT_TRUE(got.fileAfterReport == want.fileAfterReport) << label << ": the report lands elsewhere";
@@ -67,6 +70,8 @@ Outcome readWith(int threads, bool fast, const std::string& text, TempDir& dir) 
     InputDataFile().writeReport("Raport\n");
   }
   for (const auto& m : box.messages) o.messages.push_back(m.text);
+  if (const ReadReport& r = lastReadReport(); r.stop) o.said.push_back(r.stop->text);
+  for (const auto& w : lastReadReport().warnings) o.said.push_back(w);
   o.fileAfterReport = readFile(path);
   InputDataFile().deselect();
   return o;

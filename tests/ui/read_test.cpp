@@ -69,6 +69,24 @@ TEST_F(ReadTest, FailedReadDisablesRezolva) {
   EXPECT_EQ(d().text(kIdOrder), "3  ") << "n and nb are shown whatever the outcome";
 }
 
+TEST_F(ReadTest, DeschideAfterAFailedReadOpensWhereItStopped) {
+  selectFile("bad.dat", "T\n3 1\n4 1 x\n");
+  ASSERT_TRUE(d().click(kIdRead));
+  ASSERT_TRUE(d().click(kIdOpen));
+  const std::string bad = (dir_ / "bad.dat").string();
+  EXPECT_EQ(platform_.viewedAt, (std::vector<RecordingPlatform::Place>{{bad, 3, 5}}));
+  EXPECT_TRUE(platform_.viewed.empty());
+
+  // Read well, or another file selected: the file opens as usual.
+  writeBytes(dir_ / "bad.dat", "T\n3 1\n4 1 0\n1 4 1\n0 1 4\n5 6 5\n");
+  ASSERT_TRUE(d().click(kIdRead));
+  ASSERT_TRUE(d().click(kIdOpen));
+  selectFile("other.dat", "");
+  ASSERT_TRUE(d().click(kIdOpen));
+  EXPECT_EQ(platform_.viewed, (std::vector<std::string>{bad, (dir_ / "other.dat").string()}));
+  EXPECT_EQ(platform_.viewedAt.size(), 1u);
+}
+
 TEST_F(ReadTest, ReadAfterACancelledSelection) {
   selectFile("good.dat", "T\n2 1\n4 1\n1 3\n1 2\n");
   ASSERT_TRUE(d().select(kIdMethodList, 1));

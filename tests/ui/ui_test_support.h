@@ -37,6 +37,12 @@ class RecordingPlatform : public Platform {
   std::vector<OpenFileRequest> requests;
   std::deque<std::optional<std::string>> answers;  // next file-dialog answers
   std::vector<std::string> viewed;
+  struct Place {
+    std::string path;
+    std::size_t line, column;
+    bool operator==(const Place&) const = default;
+  };
+  std::vector<Place> viewedAt;
   std::string out;
 
   void messageBox(std::string_view text, std::string_view caption, IconKind icon) override {
@@ -51,6 +57,9 @@ class RecordingPlatform : public Platform {
     return a;
   }
   void viewFile(const std::string& path) override { viewed.push_back(path); }
+  void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override {
+    viewedAt.push_back({path, line, column});
+  }
   // Only the current directory, so that the tests do not see the machine.
   std::optional<std::string> searchProgramPath(const std::string& name) override {
     std::error_code ec;

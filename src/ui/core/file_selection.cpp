@@ -5,6 +5,7 @@
 
 #include "core/problem_state.h"
 #include "io/data_file.h"
+#include "io/read_diagnosis.h"
 #include "ui/core/controls.h"
 #include "ui/core/templates.h"
 
@@ -46,44 +47,78 @@ void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind) 
     SELECTFILE(initialDirectory, {data, text, all}, title, 1, "dat", FNAME, result);
 }
 
-void SUB_SELECT(Dialog& d, int /*controlId*/, int /*eventCode*/) {
-  ProblemState& s = problem();
+namespace {
+
+// The previous file and the data read from it are given up.
+void forgetSelection(Dialog& d) {
   InputDataFile().deselect();
   d.DLG_SET_TEXT(kIdFilePath, "");
   d.DLG_SET_TEXT(kIdOrder, "");
   d.DLG_SET_TEXT(kIdRhsCount, "");
+}
 
-  int result = 0;
-  GETFILE(s.dataFileName, result, "Selecteaza Fisierul", 1);
-
-  // The data read belong to the previous file: a run now would write its
-  // report into the file just chosen (or into none). A new read is needed.
-  s.dataRead = false;
+// The data read belong to the previous file: a run now would write its
+// report into the file just chosen (or into none). A new read is needed.
+void needRead(Dialog& d) {
+  problem().dataRead = false;
   d.DLG_SET_ENABLED(kIdSolve, ENABLE_REZOLVA());
+}
 
-  if (result == 0) {
-    platform().messageBox("Can not create \"Result File\".", "Error", IconKind::Error);
-    return;
-  }
-  const std::string path(trimRight(s.dataFileName));
+// Selects the file named by dataFileName, as chosen in the dialog.
+bool selectChosen(Dialog& d) {
+  const std::string path(trimRight(problem().dataFileName));
   d.DLG_SET_TEXT(kIdFilePath, path);
   // Only a regular file can hold data and take reports: a FIFO or a device
   // would block the read or never end it.
   if (classifyPath(path) == PathKind::NotRegular) {
     platform().messageBox("Calea aleasa nu este un fisier obisnuit:\n" + path, "Error", IconKind::Error);
-    return;
+    return false;
   }
   if (!InputDataFile().select(path)) {
     platform().messageBox("Fisierul nu poate fi deschis:\n" + path, "Error", IconKind::Error);
-    return;
+    return false;
   }
   d.DLG_SET_ENABLED(kIdOpen, true);
   d.DLG_SET_ENABLED(kIdRead, true);
+  return true;
+}
+
+}  // namespace
+
+void SUB_SELECT(Dialog& d, int /*controlId*/, int /*eventCode*/) {
+  ProblemState& s = problem();
+  forgetSelection(d);
+  int result = 0;
+  GETFILE(s.dataFileName, result, "Selecteaza Fisierul", 1);
+  needRead(d);
+  if (result == 0) {
+    platform().messageBox("Can not create \"Result File\".", "Error", IconKind::Error);
+    return;
+  }
+  selectChosen(d);
+}
+
+bool selectNewProblemFile(Dialog& d) {
+  std::string name;
+  int result = 0;
+  GETFILE(name, result, "Problema noua - Selecteaza Fisierul", 1);
+  if (result == 0) return false;  // cancelled: nothing changes
+  forgetSelection(d);
+  problem().dataFileName = name;
+  needRead(d);
+  return selectChosen(d);
 }
 
 void SUB_OPEN(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
   const std::string name(trimRight(problem().dataFileName));
   if (name.empty()) return;
+  // After a read of this file that stopped on a place in it, the editor
+  // opens there.
+  const ReadReport& read = lastReadReport();
+  if (!problem().dataRead && read.stop && read.stop->line > 0 && read.path == name) {
+    platform().viewFileAt(name, read.stop->line, read.stop->column);
+    return;
+  }
   platform().viewFile(name);
 }
 

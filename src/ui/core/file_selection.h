@@ -30,7 +30,13 @@ void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::v
 // cancelled or failed one, forgets the data read so far, so that a run
 // needs a new "Citeste" of the file now selected.
 void SUB_SELECT(Dialog& dialog, int controlId, int eventCode);
-// "Deschide": the data file in the viewer (nothing when no name is known).
+// "Problema noua": the file for a new problem, chosen with the dialog of
+// "Selecteaza" and selected as "Selecteaza" selects it (the data must then
+// be read). A cancelled dialog changes nothing. True when a file is
+// selected.
+bool selectNewProblemFile(Dialog& dialog);
+// "Deschide": the data file in the viewer (nothing when no name is known),
+// at the place where the last read of it stopped, when it stopped on one.
 void SUB_OPEN(Dialog& dialog, int controlId, int eventCode);
 
 }  // namespace parvela

@@ -21,6 +21,9 @@ class CapturingPlatform : public Platform {
     return inner_.openFileDialog(request);
   }
   void viewFile(const std::string& path) override { inner_.viewFile(path); }
+  void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override {
+    inner_.viewFileAt(path, line, column);
+  }
   Platform& forwardsTo() override { return inner_.forwardsTo(); }
   std::optional<std::string> searchProgramPath(const std::string& name) override {
     return inner_.searchProgramPath(name);

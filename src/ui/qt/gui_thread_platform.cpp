@@ -91,6 +91,10 @@ void GuiThreadPlatform::viewFile(const std::string& path) {
   askUser([&] { target_->viewFile(path); });
 }
 
+void GuiThreadPlatform::viewFileAt(const std::string& path, std::size_t line, std::size_t column) {
+  onWindowThread([&] { target_->viewFileAt(path, line, column); });
+}
+
 std::optional<std::string> GuiThreadPlatform::searchProgramPath(const std::string& name) {
   return target_->searchProgramPath(name);  // no window involved
 }

@@ -40,6 +40,7 @@ class GuiThreadPlatform final : public QObject, public Platform {
   void standardOutput(std::string_view text) override;
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
   void viewFile(const std::string& path) override;
+  void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override;
   std::optional<std::string> searchProgramPath(const std::string& name) override;
 
  signals:

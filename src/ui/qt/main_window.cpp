@@ -11,6 +11,7 @@
 #include "ui/core/dialog_host.h"
 #include "ui/core/file_selection.h"
 #include "ui/qt/background_work.h"
+#include "ui/qt/data_grid_window.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
 #include "ui/qt/qt_platform.h"
@@ -67,9 +68,11 @@ void attachResults(QtDialog& dialog) {
     work->setStepListener(&results->recorder());
     QObject::connect(work, &BackgroundWork::workStarted, results, [results](WorkKind kind) {
       results->stopAnalysis();  // "Citeste" and "REZOLVA !" stop an analysis still running
+      results->setDataActionsEnabled(false);
       if (kind == WorkKind::Run) results->beginRun();
     });
     QObject::connect(work, &BackgroundWork::workFinished, results, [results](const WorkResult& r) {
+      results->setDataActionsEnabled(true);
       if (r.kind == WorkKind::Run) {
         results->endRun(r.run);
       } else {
@@ -94,6 +97,9 @@ void attachResults(QtDialog& dialog) {
         break;
     }
   });
+  // "Date" and "Problema noua" open the grid over the main window.
+  QObject::connect(results, &ResultsWindow::dataRequested, &dialog, [&dialog] { openDataGrid(dialog, false); });
+  QObject::connect(results, &ResultsWindow::newProblemRequested, &dialog, [&dialog] { openDataGrid(dialog, true); });
   results->follow();
   results->showBeside();
 }
@@ -152,6 +158,9 @@ class StartUpChoice final : public Platform {
     return dialog.chosenPath()->toStdString();
   }
   void viewFile(const std::string& path) override { outer_.viewFile(path); }
+  void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override {
+    outer_.viewFileAt(path, line, column);
+  }
   std::optional<std::string> searchProgramPath(const std::string& name) override {
     return outer_.searchProgramPath(name);
   }

@@ -26,6 +26,16 @@ Look lookOf(Outcome::Kind k) {
   return {"", "#000000"};
 }
 
+Look lookOf(ReadOutcome::Kind k) {
+  switch (k) {
+    case ReadOutcome::Kind::Read: return {"Citit", "#1b7f3b"};
+    case ReadOutcome::Kind::Warnings: return {"Atentie", "#b06000"};
+    case ReadOutcome::Kind::Failed: return {"Necitit", "#b00020"};
+    case ReadOutcome::Kind::Saved: return {"Salvat", "#1f5fa8"};
+  }
+  return {"", "#000000"};
+}
+
 }  // namespace
 
 OutcomeLine::OutcomeLine(QWidget* parent) : QFrame(parent) {
@@ -35,10 +45,12 @@ OutcomeLine::OutcomeLine(QWidget* parent) : QFrame(parent) {
   badge_->setAlignment(Qt::AlignCenter);
   summary_ = new QLabel(this);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  summary_->setWordWrap(true);
   lines_ = new QLabel(this);
   lines_->setTextFormat(Qt::PlainText);
   lines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   lines_->setFont(reportFont());
+  lines_->setWordWrap(true);  // a read's warnings are long: wrapped, they leave the window's width alone
   auto* right = new QVBoxLayout;
   right->setContentsMargins(0, 0, 0, 0);
   right->addWidget(summary_);
@@ -65,17 +77,29 @@ void OutcomeLine::setBusy(const QString& text) {
   summary_->setText(text);
 }
 
+void OutcomeLine::display(const char* word, const char* color, const QString& summary,
+                       const std::vector<std::string>& lines) {
+  badge_->setText(QString::fromLatin1(word));
+  badge_->setStyleSheet(QStringLiteral("QLabel { color: white; background: %1; border-radius: 3px; padding: 2px 6px; }")
+                            .arg(QLatin1String(color)));
+  summary_->setText(summary);
+  QStringList l;
+  for (const std::string& s : lines) l << fromStd(s);
+  lines_->setText(l.join(u'\n'));
+  lines_->setVisible(!l.isEmpty());
+}
+
 void OutcomeLine::setOutcome(const Outcome& outcome, const QString& runTitle) {
   kind_ = outcome.kind;
   const Look look = lookOf(outcome.kind);
-  badge_->setText(QString::fromLatin1(look.word));
-  badge_->setStyleSheet(QStringLiteral("QLabel { color: white; background: %1; border-radius: 3px; padding: 2px 6px; }")
-                            .arg(QLatin1String(look.color)));
-  summary_->setText(runTitle.isEmpty() ? fromStd(outcome.summary) : runTitle + QStringLiteral(" - ") + fromStd(outcome.summary));
-  QStringList l;
-  for (const std::string& s : outcome.lines) l << fromStd(s);
-  lines_->setText(l.join(u'\n'));
-  lines_->setVisible(!l.isEmpty());
+  display(look.word, look.color,
+       runTitle.isEmpty() ? fromStd(outcome.summary) : runTitle + QStringLiteral(" - ") + fromStd(outcome.summary),
+       outcome.lines);
+}
+
+void OutcomeLine::setReadOutcome(const ReadOutcome& outcome) {
+  const Look look = lookOf(outcome.kind);
+  display(look.word, look.color, fromStd(outcome.summary), outcome.lines);
 }
 
 QStringList OutcomeLine::lines() const {
@@ -84,5 +108,6 @@ QStringList OutcomeLine::lines() const {
 }
 
 QString OutcomeLine::summary() const { return summary_->text(); }
+QString OutcomeLine::badge() const { return badge_->text(); }
 
 }  // namespace parvela::qt

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "ui/core/outcome.h"
+#include "ui/core/read_outcome.h"
 
 class QLabel;
 
@@ -18,6 +19,9 @@ class OutcomeLine : public QFrame {
   explicit OutcomeLine(QWidget* parent = nullptr);
 
   void setOutcome(const Outcome& outcome, const QString& runTitle);
+  // After "Citeste" or a save from the data grid (kind() stays the last
+  // run's).
+  void setReadOutcome(const ReadOutcome& outcome);
   void setBusy(const QString& text);
   void clear();
 
@@ -25,8 +29,11 @@ class OutcomeLine : public QFrame {
   // The lines shown, one per standard-output line.
   QStringList lines() const;
   QString summary() const;
+  QString badge() const;
 
  private:
+  void display(const char* word, const char* color, const QString& summary, const std::vector<std::string>& lines);
+
   QLabel* badge_;
   QLabel* summary_;
   QLabel* lines_;

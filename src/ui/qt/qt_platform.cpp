@@ -14,6 +14,7 @@
 #include <iostream>
 
 #include "ui/qt/qt_text.h"
+#include "ui/qt/data_grid_window.h"
 #include "ui/qt/text_editor.h"
 
 namespace parvela::qt {
@@ -133,6 +134,12 @@ void QtPlatform::viewFile(const std::string& path) {
   runEditor(editor);
 }
 
+void QtPlatform::viewFileAt(const std::string& path, std::size_t line, std::size_t column) {
+  TextEditorWindow editor(QString::fromStdString(path), *this, QApplication::activeWindow());
+  editor.goTo(static_cast<qint64>(line), static_cast<qint64>(column));
+  runEditor(editor);
+}
+
 std::optional<std::string> QtPlatform::searchProgramPath(const std::string& name) {
   return searchAlongProgramPath(name);
 }
@@ -157,6 +164,17 @@ std::optional<QString> QtPlatform::runFileDialog(OpenFileDialog& dialog) {
 }
 
 void QtPlatform::runEditor(TextEditorWindow& editor) { editor.exec(); }
+
+void QtPlatform::runDataGrid(DataGridWindow& grid) { grid.exec(); }
+
+bool QtPlatform::mayClose(const QString& fileName, const std::function<bool()>& save) {
+  switch (askSaveChanges(fileName)) {
+    case SaveChoice::Save: return save();
+    case SaveChoice::Discard: return true;
+    case SaveChoice::Cancel: return false;
+  }
+  return false;
+}
 
 QtPlatform::SaveChoice QtPlatform::askSaveChanges(const QString& fileName) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Parvela"),

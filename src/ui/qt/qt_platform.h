@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,7 @@
 
 namespace parvela::qt {
 
+class DataGridWindow;
 class QtPlatform;
 class TextEditorWindow;
 
@@ -51,6 +53,7 @@ class QtPlatform : public Platform {
   void standardOutput(std::string_view text) override;
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
   void viewFile(const std::string& path) override;
+  void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override;
   std::optional<std::string> searchProgramPath(const std::string& name) override;
 
   // A Yes/No question of the window (asked through the same hook as every
@@ -59,6 +62,13 @@ class QtPlatform : public Platform {
 
   // Answers of the editor's question before closing with unsaved changes.
   enum class SaveChoice { Save, Discard, Cancel };
+
+  // Before closing a window with unsaved changes to `fileName`: asks, and
+  // saves with `save` when told to. True when the window may close.
+  bool mayClose(const QString& fileName, const std::function<bool()>& save);
+
+  // Runs the data grid modally until it is closed.
+  void showDataGrid(DataGridWindow& grid) { runDataGrid(grid); }
 
  protected:
   friend class OpenFileDialog;
@@ -72,6 +82,7 @@ class QtPlatform : public Platform {
   virtual std::optional<QString> runFileDialog(OpenFileDialog& dialog);
   // Runs the text editor modally until it is closed.
   virtual void runEditor(TextEditorWindow& editor);
+  virtual void runDataGrid(DataGridWindow& grid);
   // The editor's question before closing a changed text.
   virtual SaveChoice askSaveChanges(const QString& fileName);
 };

@@ -4,6 +4,9 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QToolButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -14,6 +17,8 @@
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "ui/qt/analysis_view.h"
+#include "io/read_diagnosis.h"
+#include "ui/core/read_outcome.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/exercise_dialog.h"
 #include "ui/qt/notice_bar.h"
@@ -60,16 +65,35 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   tabs_->addTab(convergence_, QStringLiteral("Convergenta"));
   tabs_->addTab(power_, QStringLiteral("Metoda puterii"));
   tabs_->addTab(pivots_, QStringLiteral("Pivoti"));
-  auto* exercises = new QPushButton(QStringLiteral("Exercitii..."), tabs_);
-  exercises->setToolTip(QStringLiteral("Scrie un set de exercitii cu solutiile lor"));
-  tabs_->setCornerWidget(exercises, Qt::TopRightCorner);
-  connect(exercises, &QPushButton::clicked, this, &ResultsWindow::openExercises);
   report_->setRunLookup([this](const ReportEntry& e) { return runOf(e); });
   analysis_ = new AnalysisView(this);
   analysis_->setOmegaSink(omegaBoxOf(main));
   tabs_->addTab(analysis_, QStringLiteral("Analiza"));
+  // The data: the selected file's in a grid, or a new problem.
+  dataButton_ = new QToolButton(this);
+  dataButton_->setText(QStringLiteral("Date..."));
+  dataButton_->setToolTip(QStringLiteral("Datele fisierului selectat intr-o grila, citite cu alegerile de acum"));
+  connect(dataButton_, &QToolButton::clicked, this, &ResultsWindow::dataRequested);
+  newMenu_ = new QMenu(this);
+  QAction* empty = newMenu_->addAction(QStringLiteral("Problema goala..."));
+  connect(empty, &QAction::triggered, this, &ResultsWindow::newProblemRequested);
+  QAction* exercise = newMenu_->addAction(QStringLiteral("Exercitiu..."));
+  exercise->setToolTip(QStringLiteral("Scrie un set de exercitii cu solutiile lor"));
+  connect(exercise, &QAction::triggered, this, &ResultsWindow::openExercises);
+  newButton_ = new QToolButton(this);
+  newButton_->setText(QStringLiteral("Problema noua"));
+  newButton_->setToolTip(QStringLiteral("Alegeti fisierul unei probleme noi si completati datele in grila"));
+  newButton_->setMenu(newMenu_);
+  newButton_->setPopupMode(QToolButton::MenuButtonPopup);
+  connect(newButton_, &QToolButton::clicked, this, &ResultsWindow::newProblemRequested);
+  auto* actions = new QHBoxLayout;
+  actions->setContentsMargins(0, 0, 0, 0);
+  actions->addWidget(dataButton_);
+  actions->addWidget(newButton_);
+  actions->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
+  layout->addLayout(actions);
   layout->addWidget(notice_);
   layout->addWidget(outcome_);
   layout->addWidget(tabs_, 1);
@@ -131,7 +155,12 @@ void ResultsWindow::endRun(const RunResult& run) {
   const CapturingPlatform::Captured got = capture_->take();
   const ProblemState& s = problem();
   const bool written = run.written();
-  const Outcome outcome = makeOutcome(run, got.standardOutput, got.boxes);
+  Outcome outcome = makeOutcome(run, got.standardOutput, got.boxes);
+  // A run on data read differently from what the file's lines suggest
+  // keeps the read's warnings in sight: its answer may look right.
+  const ReadReport& read = lastReadReport();
+  if (written && s.dataRead && read.path == InputDataFile().path())
+    for (const std::string& w : read.warnings) outcome.lines.push_back("Atentie (citire): " + w);
 
   RunRecord record = makeRunRecord(run, recorder_.take());
   QString title;
@@ -173,6 +202,7 @@ void ResultsWindow::stopAnalysis() { analysis_->stop(); }
 
 void ResultsWindow::afterRead(bool ok) {
   stopAnalysis();
+  outcome_->setReadOutcome(makeReadOutcome(lastReadReport(), ok, problem().n, problem().nb));
   rules_.afterRead(problem(), ok);
   firstSinceRead_ = ok;
   notice_->setNotices(rules_.notices(problem()));
@@ -202,6 +232,16 @@ std::optional<RunRecord> ResultsWindow::runOf(const ReportEntry& entry) const {
 }
 
 void ResultsWindow::choicesChanged() { notice_->setNotices(rules_.notices(problem())); }
+
+void ResultsWindow::afterSave(const std::string& message) {
+  outcome_->setReadOutcome(savedOutcome(message));
+  showReport(std::nullopt);
+}
+
+void ResultsWindow::setDataActionsEnabled(bool on) {
+  dataButton_->setEnabled(on);
+  newButton_->setEnabled(on);
+}
 
 void ResultsWindow::showReport(std::optional<std::uint64_t> focus) {
   const DataFile& f = InputDataFile();

@@ -21,7 +21,9 @@
 #include "ui/core/run_trace.h"
 #include "core/run_result.h"
 
+class QMenu;
 class QTabWidget;
+class QToolButton;
 
 namespace parvela::qt {
 
@@ -53,6 +55,17 @@ class ResultsWindow : public QWidget {
   void choicesChanged();
   // "Citeste" or "REZOLVA !" began: an analysis still running stops.
   void stopAnalysis();
+  // After the data grid wrote the file's data: the message, and the file
+  // shown again.
+  void afterSave(const std::string& message);
+
+  // "Date" and "Problema noua" (whose menu holds the ways to start a new
+  // problem; its first entry, the empty problem, is what a click does).
+  QToolButton* dataButton() const { return dataButton_; }
+  QToolButton* newProblemButton() const { return newButton_; }
+  QMenu* newProblemMenu() const { return newMenu_; }
+  // Off while a read or a run works.
+  void setDataActionsEnabled(bool on);
 
   OutcomeLine* outcomeLine() const { return outcome_; }
   NoticeBar* noticeBar() const { return notice_; }
@@ -72,10 +85,14 @@ class ResultsWindow : public QWidget {
   // Shows the window beside the main window, which keeps the keyboard.
   void showBeside();
 
-  // "Exercitii...": the dialog that writes an exercise set.
+  // "Problema noua" > "Exercitiu...": the dialog that writes an exercise set.
   void openExercises();
   // The run of this session that wrote the report `entry` of the file shown.
   std::optional<RunRecord> runOf(const ReportEntry& entry) const;
+
+ signals:
+  void dataRequested();
+  void newProblemRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -92,6 +109,9 @@ class ResultsWindow : public QWidget {
   PowerPlot* power_;
   PivotPlot* pivots_;
   AnalysisView* analysis_;
+  QToolButton* dataButton_;
+  QToolButton* newButton_;
+  QMenu* newMenu_;
 
   NoticeRules rules_;
   TraceRecorder recorder_;

@@ -212,6 +212,20 @@ void TextEditorWindow::showLarge() {
   large_->scrollToLine(newest);
 }
 
+void TextEditorWindow::goTo(qint64 line, qint64 column) {
+  if (line < 1) return;
+  if (large_) {
+    large_->scrollToLine(line - 1);
+    return;
+  }
+  const QTextBlock block = edit_->document()->findBlockByNumber(static_cast<int>(line - 1));
+  if (!block.isValid()) return;
+  QTextCursor cursor(block);
+  if (column > 1) cursor.setPosition(block.position() + static_cast<int>(std::min<qint64>(column - 1, block.length() - 1)));
+  edit_->setTextCursor(cursor);
+  edit_->centerCursor();
+}
+
 qint64 TextEditorWindow::firstVisibleLine() const {
   if (large_) return large_->firstVisibleLine();
   return edit_->verticalScrollBar()->value();  // the plain text box scrolls by lines

@@ -41,6 +41,9 @@ class TextEditorWindow : public QDialog {
   // The first line in sight (0-based).
   qint64 firstVisibleLine() const;
   QPushButton* saveButton() const { return save_; }
+  // Puts the cursor on a line and column (1-based; column 0: the line's
+  // start) and brings it into sight.
+  void goTo(qint64 line, qint64 column);
   QPushButton* closeButton() const { return close_; }
   bool isModified() const;
 

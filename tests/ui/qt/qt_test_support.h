@@ -16,7 +16,9 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTest>
 
 #include <deque>
@@ -35,6 +37,7 @@
 #include "ui/core/dialog_host.h"
 #include "ui/core/templates.h"
 #include "ui/qt/background_work.h"
+#include "ui/qt/data_grid_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
@@ -75,6 +78,8 @@ class TestPlatform : public QtPlatform {
   bool answerYes = true;
   std::vector<std::string> viewed;
   std::function<void(TextEditorWindow&)> onEditor;
+  std::function<void(DataGridWindow&)> onDataGrid;
+  std::vector<std::pair<int, int>> editorPlaces;  // line and column of the cursor in the editor
   SaveChoice saveChoice = SaveChoice::Discard;
   int saveQuestions = 0;
   std::string out;
@@ -107,7 +112,13 @@ class TestPlatform : public QtPlatform {
   }
   void runEditor(TextEditorWindow& editor) override {
     viewed.push_back(editor.path().toStdString());
+    const QTextCursor at = editor.editor()->textCursor();
+    editorPlaces.emplace_back(at.blockNumber() + 1, at.positionInBlock() + 1);
     if (onEditor) onEditor(editor);
+  }
+  void runDataGrid(DataGridWindow& grid) override {
+    grid.show();
+    if (onDataGrid) onDataGrid(grid);
   }
   SaveChoice askSaveChanges(const QString&) override {
     ++saveQuestions;

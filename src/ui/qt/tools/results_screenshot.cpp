@@ -2,16 +2,22 @@
 // into one PNG file (used by scripts/screenshot):
 //   gauss DATAFILE OUT.png  - Gauss with the determinant: the report view
 //   sor DATAFILE OUT.png    - two SOR runs (omega 1.0 and 1.5), curves overlaid
+//   grid DATAFILE OUT.png   - "Problema noua": a matrix pasted into the data
+//                             grid, a cell marked
 // The data file is copied to a scratch folder first; the session clicks the
 // window's own controls.
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QToolButton>
 
 #include <cstdio>
 
 #include "ui/core/templates.h"
 #include "ui/qt/convergence_plot.h"
+#include "ui/qt/data_grid_window.h"
 #include "ui/qt/results_window.h"
 #include "ui/qt/tools/scripted_session.h"
 
@@ -21,7 +27,7 @@ using namespace parvela::qt;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s gauss|sor DATAFILE OUTPUT.png\n", argv[0]);
+    std::fprintf(stderr, "usage: %s gauss|sor|grid DATAFILE OUTPUT.png\n", argv[0]);
     return 2;
   }
   const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -29,6 +35,32 @@ int main(int argc, char** argv) {
   if (!session.start(argv[2])) return 1;
   QtDialog& w = session.window();
   ResultsWindow& r = session.results();
+
+  if (mode == QLatin1String("grid")) {
+    // A new problem: the matrix and the right-hand side pasted from a
+    // spreadsheet whose decimal separator is a comma.
+    session.desktop().answer = session.scratchPath(QStringLiteral("proba.dat"));
+    bool ok = false;
+    session.desktop().onGrid = [&](DataGridWindow& g) {
+      g.resize(760, 400);
+      g.show();
+      g.titleEdit()->setText(QStringLiteral("Sistem tridiagonal"));
+      emit g.titleEdit()->textEdited(g.titleEdit()->text());
+      GridView* a = g.view(GridPart::Matrix);
+      g.pasteAt(GridPart::Matrix, a->model()->index(0, 0),
+                QStringLiteral("4\t-1\t0\t0\n-1\t4\t-1\t0\n0\t-1\t4\t-1\n0\t0\t-1\t4\n"));
+      g.pasteAt(GridPart::Rhs, g.view(GridPart::Rhs)->model()->index(0, 0), QStringLiteral("3\n2\n2,5\n3\n"));
+      GridView* b = g.view(GridPart::Rhs);
+      b->setFocus();
+      b->setCurrentIndex(b->model()->index(2, 0));
+      b->selectionModel()->clearSelection();
+      for (int k = 0; k < 5; ++k) QApplication::processEvents();
+      ok = g.grab().save(QString::fromLocal8Bit(argv[3]));
+    };
+    r.newProblemButton()->click();
+    if (!ok) std::fprintf(stderr, "cannot write %s\n", argv[3]);
+    return ok ? 0 : 1;
+  }
 
   session.press(kIdSelect);
   session.press(kIdRead);

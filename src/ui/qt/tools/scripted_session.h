@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 #include "core/platform.h"
@@ -21,6 +22,7 @@
 #include "ui/qt/analysis_view.h"
 #include "ui/qt/analysis_work.h"
 #include "ui/qt/background_work.h"
+#include "ui/qt/data_grid_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialog.h"
 #include "ui/qt/qt_dialog_host.h"
@@ -30,12 +32,18 @@
 namespace parvela::qt::tools {
 
 // Answers the open-file dialog with one path; message boxes go to stderr.
+// A data grid the session opens is handed to `onGrid` instead of waiting
+// for the user.
 class ScriptedPlatform : public QtPlatform {
  public:
   QString answer;
+  std::function<void(DataGridWindow&)> onGrid;
 
  protected:
   std::optional<QString> runFileDialog(OpenFileDialog&) override { return answer; }
+  void runDataGrid(DataGridWindow& grid) override {
+    if (onGrid) onGrid(grid);
+  }
   void showMessage(const QString& text, const QString& caption, IconKind) override {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
   }
@@ -64,6 +72,9 @@ class ScriptedSession {
   }
 
   QtDialog& window() { return *MainDialog(); }
+  ScriptedPlatform& desktop() { return desktop_; }
+  // A path in the scratch folder.
+  QString scratchPath(const QString& name) const { return dir_.filePath(name); }
   ResultsWindow& results() { return *Results(); }
 
   // Until the run or read, and any analysis after it, has ended.
