@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/problem_state.h"
+#include "core/work_runner.h"
 #include "io/data_file.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/notice_bar.h"
@@ -115,9 +116,9 @@ void ResultsWindow::beginRun() {
 void ResultsWindow::endRun(bool cancelled) {
   const CapturingPlatform::Captured got = capture_->take();
   const ProblemState& s = problem();
-  // Nothing reaches the file when a message box said why (a refused run or
-  // a report that could not be written).
-  const bool written = !cancelled && got.boxes.empty() && InputDataFile().hasDataEnd();
+  // Only a completed run wrote its report (a refused run, one whose report
+  // could not be written and one the user declined to write did not).
+  const bool written = !cancelled && lastWorkOutcome() == WorkOutcome::Completed;
   const Outcome outcome = makeOutcome(got.standardOutput, got.boxes, written, cancelled);
 
   RunRecord record = makeRunRecord(s, recorder_.take(), got.standardOutput);
