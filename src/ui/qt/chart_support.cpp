@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileDialog>
 #include <QGraphicsLayout>
 #include <QLegend>
@@ -13,7 +15,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <sstream>
+#include <string_view>
+
+#include "io/file_write.h"
 
 namespace parvela::qt {
 
@@ -57,13 +62,18 @@ void fitAxes(QValueAxis* x, QValueAxis* y, double x0, double x1, double y0, doub
   y->applyNiceNumbers();
 }
 
-bool writePng(QChartView* view, const QString& path) { return view->grab().save(path, "PNG"); }
+// Both go through the all-or-nothing writer: the file is complete or as it was.
+bool writePng(QChartView* view, const QString& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  return buffer.open(QIODevice::WriteOnly) && view->grab().save(&buffer, "PNG") &&
+         writeFileAtomically(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+}
 
 bool writeCsv(const QString& path, const std::function<void(std::ostream&)>& write) {
-  std::ofstream out(path.toStdString(), std::ios::binary);
-  if (!out) return false;
+  std::ostringstream out;
   write(out);
-  return bool(out.flush());
+  return writeFileAtomically(QFile::encodeName(path).toStdString(), out.str());
 }
 
 bool savePng(QChartView* view, QWidget* parent, const QString& suggestedName) {

@@ -66,6 +66,8 @@ class TestPlatform : public QtPlatform {
   std::function<void(TextEditorWindow&)> onEditor;
   SaveChoice saveChoice = SaveChoice::Discard;
   int saveQuestions = 0;
+  ReloadChoice reloadChoice = ReloadChoice::Cancel;
+  int reloadQuestions = 0;
   std::string out;
 
   void standardOutput(std::string_view text) override { out += text; }
@@ -94,12 +96,16 @@ class TestPlatform : public QtPlatform {
     return std::nullopt;
   }
   void runEditor(TextEditorWindow& editor) override {
-    viewed.push_back(editor.path().toStdString());
+    viewed.push_back(editor.nativePath());
     if (onEditor) onEditor(editor);
   }
   SaveChoice askSaveChanges(const QString&) override {
     ++saveQuestions;
     return saveChoice;
+  }
+  ReloadChoice askReloadOrOverwrite(const QString&) override {
+    ++reloadQuestions;
+    return reloadChoice;
   }
 };
 
