@@ -32,16 +32,6 @@ namespace {
 
 constexpr std::string_view kReportStart = "Problema: ";
 
-// The last line that begins with a report's first words (0 when none does).
-qint64 newestReportLine(const char* text, qint64 size) {
-  const qint64 n = static_cast<qint64>(kReportStart.size());
-  for (qint64 pos = size - n; pos >= 0; --pos) {
-    if ((pos == 0 || text[pos - 1] == '\n') && std::string_view(text + pos, kReportStart.size()) == kReportStart)
-      return std::count(text, text + pos, '\n');
-  }
-  return 0;
-}
-
 // True when no byte has its high bit set; checked a block at a time so that
 // the loop vectorises.
 bool isAscii(const QByteArray& bytes) {
@@ -174,11 +164,17 @@ void TextEditorWindow::load() {
       (void)QString(utf8.decode(QByteArrayView(bytes).sliced(at, std::min(kChunk, bytes.size() - at))));
     latin1_ = utf8.hasError();
   }
-  const qint64 newest = newestReportLine(bytes.constData(), bytes.size());
-
   // One block per line of the file, whatever ends it; the line ends stay
   // with the file's bytes (see save()).
   lines_ = splitLines(original_, !latin1_);
+  // The last line that begins with a report's first words (0 when none does).
+  qint64 newest = 0;
+  for (std::size_t k = lines_.size(); k-- > 0;) {
+    if (std::string_view(original_).substr(lines_[k].begin, lines_[k].end - lines_[k].begin).starts_with(kReportStart)) {
+      newest = static_cast<qint64>(k);
+      break;
+    }
+  }
   QString text;
   text.reserve(bytes.size());
   for (std::size_t k = 0; k < lines_.size(); ++k) {
