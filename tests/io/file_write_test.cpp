@@ -2,13 +2,16 @@
 // read or report left it; a killed writer leaves the old file or the new
 // one; other users' files, links and attributes are respected; leftovers of
 // dead writers are cleaned and nothing else.
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <thread>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -229,6 +232,27 @@ TEST(WrittenOnlyAsLeft, AttributesAndOtherUsersFiles) {
     EXPECT_EQ(::getxattr(path.c_str(), "user.parvela", value, sizeof value), 4);
     EXPECT_STREQ(value, "kept");
   }
+  // An ACL (user 65534 may read and write) stays with the file.
+  struct AclEntry {
+    std::uint16_t tag, perm;
+    std::uint32_t id;
+  };
+  struct {
+    std::uint32_t version = 2;
+    AclEntry e[5] = {{0x01, 6, ~0u}, {0x02, 6, 65534}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}};
+  } acl;
+  if (::setxattr(path.c_str(), "system.posix_acl_access", &acl, sizeof acl, 0) == 0) {
+    ASSERT_EQ(f.writeReport("\nwith acl\n"), Result::Ok);
+    decltype(acl) now;
+    EXPECT_EQ(::getxattr(path.c_str(), "system.posix_acl_access", &now, sizeof now), static_cast<ssize_t>(sizeof now));
+    EXPECT_EQ(std::memcmp(&now, &acl, sizeof acl), 0);
+    EXPECT_EQ(readFile(path), kData + kReport + "\nwith acl\n");
+    ::removexattr(path.c_str(), "system.posix_acl_access");
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(f.load());
+    f.markDataEnd(kData.size());
+    ASSERT_EQ(f.writeReport(kReport), Result::Ok);
+  }
 
   // Read-only for everyone: refused before anything is written, even for
   // the superuser.
@@ -272,6 +296,28 @@ TEST(WrittenOnlyAsLeft, AttributesAndOtherUsersFiles) {
   EXPECT_EQ(st.st_ino, inode);
   EXPECT_EQ(readFile(shared), kData + kReport);
   EXPECT_EQ(readFile(mine), kOld);
+}
+
+// Two writers take turns through the file's lock: the one that waited
+// finds the file replaced by the other and writes nothing.
+TEST(WrittenOnlyAsLeft, AWriterWaitsForTheLockThenFindsTheChange) {
+  TempDir dir("fw-lock");
+  const std::string path = dir.file("s.dat");
+  writeFile(path, kOld);
+  DataFile f;
+  readData(f, path);
+  const int held = ::open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  Result result = Result::Ok;
+  std::thread waiting([&] { result = f.writeReport(kReport); });
+  ::usleep(100000);
+  writeFile(dir.file("new"), kOld + "the other window's report\n");
+  ASSERT_EQ(::rename(dir.file("new").c_str(), path.c_str()), 0);
+  ::flock(held, LOCK_UN);
+  ::close(held);
+  waiting.join();
+  EXPECT_EQ(result, Result::Changed);
+  EXPECT_EQ(readFile(path), kOld + "the other window's report\n");
 }
 
 // An output the program creates never follows a link at its name, and a new
