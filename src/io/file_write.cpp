@@ -675,6 +675,7 @@ void Digest::mix(std::uint64_t word) {
 }
 
 void Digest::add(const char* data, std::size_t size) {
+  if (size == 0) return;  // `data` may then be null
   length_ += size;
   if (pendingSize_ > 0) {
     const std::size_t take = std::min<std::size_t>(8 - pendingSize_, size);
