@@ -138,6 +138,9 @@ class BatchPlatform final : public Platform {
     if (!atLineStart_) std::cout << '\n';
     atLineStart_ = true;
   }
+  // The batch keeps what the window does after a Yes; the run says on
+  // standard error what went (see runOne).
+  bool question(std::string_view, std::string_view) override { return true; }
   std::optional<std::string> openFileDialog(const OpenFileRequest&) override {
     if (fileToSelect.empty()) return std::nullopt;
     return fileToSelect;
@@ -529,6 +532,9 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
       return 1;
     }
     dialog.click(kIdSolve);
+    // Text after the data that was not a report: the window asks first.
+    if (const std::size_t lines = InputDataFile().replacedTextLines(); lines > 0)
+      std::cerr << kProgram << ": " << prefix << replacedTextNote(lines) << std::endl;
     // A run that wrote nothing (its message says why) fails the file.
     if (stopped() || lastRunResult().status == RunStatus::Refused) return 1;
     if (o.analysis.any())

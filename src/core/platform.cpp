@@ -39,6 +39,11 @@ class ConsolePlatform final : public Platform {
       if (c == '\n') c = ' ';
     std::cerr << caption << ": " << joined << std::endl;
   }
+  // No one to ask: the answer is Yes, as the batch front end gives it.
+  bool question(std::string_view text, std::string_view caption) override {
+    messageBox(text, caption, IconKind::None);
+    return true;
+  }
   void standardOutput(std::string_view text) override {
     std::cout << text;
     std::cout.flush();

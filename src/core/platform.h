@@ -26,6 +26,7 @@ struct OpenFileRequest {
   std::string initialName;              // name offered at first
   bool pathMustExist = true;            // the folder must exist
   bool createPrompt = true;             // ask before a new file is created
+  bool forSaving = false;               // the confirm button says "Salveaza"
 };
 
 class Platform {
@@ -34,6 +35,9 @@ class Platform {
   // A message box with an OK button and no owner window. Lines of `text`
   // are separated by '\n'.
   virtual void messageBox(std::string_view text, std::string_view caption, IconKind icon) = 0;
+  // A question with Yes ("Da") and No ("Nu") buttons and no owner window;
+  // true for Yes. Lines of `text` are separated by '\n'.
+  virtual bool question(std::string_view text, std::string_view caption) = 0;
   // Text for the process's standard output.
   virtual void standardOutput(std::string_view text) = 0;
   // The open-file dialog: the chosen path, or nothing when cancelled.

@@ -83,6 +83,8 @@ enum class Refusal {
   Unreadable,           // the file could not be checked
   ReadAgain,            // the data read do not fit the current choices
   MatrixConsumed,       // the packed matrix was used up by the previous run
+  NotWritable,          // the user may not write the data file
+  Declined,             // the user kept the text after the data that a report would replace
   NoMemory,             // the work arrays did not fit
   WriteFailed,          // the report could not be placed in the file
   WriteNoMemory,        // the memory for the write was refused

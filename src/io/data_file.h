@@ -2,15 +2,17 @@
 // of every run, right after the data.
 //
 // The file is reopened by path for each read and each report, never held
-// open across user actions. A read remembers where the data end and what
-// the bytes up to there were; the first report after a read replaces
-// whatever followed the data, later reports append. A report is refused
-// when the data part of the file changed since the read.
+// open across user actions. A read remembers where the data end and the
+// whole file as it was; the first report after a read replaces whatever
+// followed the data, later reports append. A report is written only on the
+// file as the last read or the last report left it, whole (size,
+// modification time, every byte): any other change, the text after the data
+// included, means the data must be read again.
 //
-// A report write is all or nothing: the new file is written beside the old
-// one and renamed over it, so a full disk, an I/O error or a killed process
-// leave the file exactly as it was. Only regular files are read or written,
-// and no open waits (a FIFO or a device is refused, never opened for good).
+// A report write goes through the all-or-nothing writer (io/file_write.h):
+// a full disk, an I/O error or a killed process leave the file as it was.
+// Only regular files are read or written, and no open waits (a FIFO or a
+// device is refused, never opened for good).
 #pragma once
 
 #include <sys/types.h>
@@ -19,44 +21,20 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "io/file_write.h"
 
 namespace parvela {
 
-// What a path names, following symbolic links.
-enum class PathKind { Missing, NotRegular, Regular };
-PathKind classifyPath(const std::string& path);
-
-// The system calls a report write goes through. Tests replace them to make
-// writes short, fail at a chosen byte, or refuse the rename.
-struct WriteLayer {
-  virtual ~WriteLayer() = default;
-  virtual int open(const char* path, int flags, mode_t mode);
-  virtual ssize_t write(int fd, const void* data, std::size_t size);
-  virtual int fsync(int fd);
-  virtual int ftruncate(int fd, off_t length);
-  virtual int close(int fd);
-  virtual int rename(const char* from, const char* to);
-};
-// Installs `layer` (nullptr: the real system calls) and returns the one
-// installed before.
-WriteLayer* setWriteLayer(WriteLayer* layer);
-
-// Copies `from` to `to` as a whole: `to` is either a complete copy (with
-// the permission bits of `from`) or, after a failure, left as it was
-// (absent when it did not exist). False with `error` set on failure.
-bool copyFileAtomically(const std::string& from, const std::string& to, std::string& error);
-
-// Writes `bytes` as the whole new content of `path` in the same way: the
-// file is complete or as it was. A new file gets the usual permission bits
-// (0666 less the umask); anything but a regular file is refused.
-bool writeFileAtomically(const std::string& path, std::string_view bytes);
-
 class DataFile {
  public:
-  // Selects a file by path, creating it empty when it does not exist.
-  // False (and no file selected) when it can be neither opened nor created,
-  // or when it is not a regular file.
+  // Selects a file by path, creating it empty when it does not exist, and
+  // cleans up after writes of it that did not end (recovery() says what was
+  // found). False (and no file selected) when it can be neither opened nor
+  // created, or when it is not a regular file.
   bool select(const std::string& path);
+  const Recovery& recovery() const { return recovery_; }
   void deselect();
   bool selected() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
@@ -79,24 +57,37 @@ class DataFile {
   bool reportWritten() const { return reportWritten_; }
   bool crlf() const { return crlf_; }
 
-  enum class WriteResult { Ok, NoData, Changed, IoError, NoMemory };
-  // Checks that the file still begins with the bytes read (Changed if
-  // not), then writes `report` ('\n' line ends, converted to CR LF when the
-  // data lines end so): after the data for the first report since the
-  // read, at the end of the file afterwards. A line end is added first
+  enum class WriteResult { Ok, NoData, Changed, NotWritable, IoError, NoMemory };
+  // Checks, under the file's lock, that the file is as the last read or
+  // report left it (Changed if not) and that the user may write it
+  // (NotWritable), then writes `report` ('\n' line ends, converted to CR LF
+  // when the data lines end so): after the data for the first report since
+  // the read, at the end of the file afterwards. A line end is added first
   // when the file's last line has none. NoData when no file is selected or
-  // no successful read marked the data end; IoError when writing fails,
-  // NoMemory when the memory for the write is refused. On every result but
-  // Ok the file holds what it held before.
+  // no successful read marked the data end; IoError when writing fails
+  // (lastWriteError() says why), NoMemory when the memory for the write is
+  // refused. On every result but Ok the file holds what it held before.
   WriteResult writeReport(std::string_view report);
-  // The check alone.
+  // The same checks, without the lock and without writing.
   WriteResult checkUnchanged() const;
+  int lastWriteError() const { return lastError_; }
+
+  // Text after the data that is not one of the program's reports (notes
+  // typed under the data, say): the lines the next report would replace
+  // before the first report header. None once a report followed the read
+  // (later reports append).
+  struct ForeignText {
+    std::size_t lines = 0;           // non-blank lines
+    std::vector<std::string> first;  // the first few of them
+    // The question asked before they are replaced.
+    std::string question() const;
+  };
+  ForeignText foreignText() const;
+  // How many such lines the last successful report replaced.
+  std::size_t replacedTextLines() const { return replacedLines_; }
 
  private:
-  WriteResult writeReplacing(const std::string& target, int oldFd, std::size_t keep,
-                             std::string_view lead, std::string_view report, bool& fallback);
-  WriteResult writeInPlace(const std::string& target, int oldFd, std::size_t keep,
-                           std::string_view lead, std::string_view report);
+  WriteStatus compareWithReference(int fd, const struct stat& st) const;
 
   std::string path_;
   // The text of the last load. Never changed once loaded, so copies of the
@@ -107,7 +98,21 @@ class DataFile {
   bool reportWritten_ = false;  // a report followed the last read
   bool crlf_ = false;
   LoadError loadError_ = LoadError::None;
+  // The file as the last read or report left it: contents_[0, refBase_),
+  // then refTail_.length() bytes with the digest refTail_, with this size
+  // and modification time.
+  FileStamp refStamp_;
+  bool refKnown_ = false;  // false: the read saw the file change under it
+  std::size_t refBase_ = 0;
+  Digest refTail_;
+  char lastByte_ = '\n';  // the file's last byte after the last report
+  int lastError_ = 0;
+  std::size_t replacedLines_ = 0;
+  Recovery recovery_;
 };
+
+// The note of the batch front end after a report replaced such text.
+std::string replacedTextNote(std::size_t lines);
 
 // The one data file of the program.
 DataFile& InputDataFile();

@@ -1,12 +1,17 @@
 #include "io/data_layout.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <span>
 
 #include "io/data_file.h"
+#include "io/file_write.h"
 #include "io/fortran_io.h"
 
 namespace parvela {
@@ -238,7 +243,31 @@ ReplaceResult replaceDataPart(const std::string& path, std::string_view oldData,
   if (!std::string_view(bytes).starts_with(oldData)) return ReplaceResult::Changed;
   std::string whole(newData);
   whole.append(bytes, oldData.size(), std::string::npos);
-  return writeFileAtomically(path, whole) ? ReplaceResult::Ok : ReplaceResult::IoError;
+  // Written only on the file as it was read here: under the writer's lock it
+  // must still be those bytes (another window's report appended meanwhile,
+  // say, would otherwise be lost).
+  WriteRequest r;
+  r.path = path;
+  r.text = whole;
+  r.check = [&bytes](int fd, const struct stat& st) {
+    if (static_cast<std::uint64_t>(st.st_size) != bytes.size()) return WriteStatus::Changed;
+    std::string now(bytes.size(), '\0');
+    std::size_t got = 0;
+    while (got < now.size()) {
+      const ssize_t k = ::pread(fd, now.data() + got, now.size() - got, static_cast<off_t>(got));
+      if (k <= 0) return k == 0 ? WriteStatus::Changed : WriteStatus::IoError;
+      got += static_cast<std::size_t>(k);
+    }
+    return now == bytes ? WriteStatus::Ok : WriteStatus::Changed;
+  };
+  switch (guardedWrite(r).status) {
+    case WriteStatus::Ok:
+      return ReplaceResult::Ok;
+    case WriteStatus::Changed:
+      return ReplaceResult::Changed;
+    default:
+      return ReplaceResult::IoError;
+  }
 }
 
 }  // namespace parvela

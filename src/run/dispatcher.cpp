@@ -22,6 +22,10 @@ constexpr const char* kCaptionEroare = "Eroare";
 constexpr const char* kCaptionError = "Error";
 constexpr const char* kChangedSinceRead =
     "Fisierul de date a fost modificat dupa citire.\nCititi din nou datele cu \"Citeste\".";
+constexpr const char* kNotWritable =
+    "Nu aveti drept de scriere in fisierul de date:\nraportul nu poate fi scris in el.";
+constexpr const char* kNotWritten = "Raportul nu a putut fi scris in fisierul de date.";
+constexpr const char* kStateKept = "Nu s-a scris nimic; datele sunt cele dinaintea rularii.";
 
 void refuse(std::string_view text, const char* caption, IconKind icon = IconKind::Error) {
   platform().messageBox(text, caption, icon);
@@ -80,6 +84,9 @@ Refusal runAllowed() {
     case DataFile::WriteResult::Changed:
       refuse(kChangedSinceRead, kCaptionError);
       return Refusal::ChangedSinceRead;
+    case DataFile::WriteResult::NotWritable:
+      refuse(kNotWritable, kCaptionError);
+      return Refusal::NotWritable;
     case DataFile::WriteResult::IoError:
     case DataFile::WriteResult::NoMemory:
       refuse("Fisierul de date nu poate fi citit.", kCaptionError);
@@ -97,6 +104,9 @@ Refusal runAllowed() {
            "Info", IconKind::Information);
     return Refusal::MatrixConsumed;
   }
+  // Text after the data that no report wrote goes only when the user says so.
+  const DataFile::ForeignText notes = InputDataFile().foreignText();
+  if (notes.lines != 0 && !platform().question(notes.question(), "Parvela")) return Refusal::Declined;
   return Refusal::None;
 }
 
@@ -179,7 +189,15 @@ RunResult solveProblem(Dialog* dialog, int controlId, int callbackKind) {
     // comes before the file is touched.
     const std::string out = StdOut().take();
     const DataFile::WriteResult written = InputDataFile().writeReport(report);
+    const int error = InputDataFile().lastWriteError();
     if (!out.empty()) platform().standardOutput(out);
+    // Not written: everything as before the run (as after "Opreste"), so
+    // that another press writes the report this one would have written.
+    if (written != DataFile::WriteResult::Ok) {
+      result.outcome = {};
+      std::lock_guard lock(savedMutex);
+      restoreProblemSnapshot(std::move(saved));
+    }
     switch (written) {
       case DataFile::WriteResult::Ok: {
         setLastWorkOutcome(WorkOutcome::Completed);
@@ -192,14 +210,17 @@ RunResult solveProblem(Dialog* dialog, int controlId, int callbackKind) {
         refuse(kChangedSinceRead, kCaptionError);
         result.refusal = Refusal::ChangedSinceRead;
         break;
+      case DataFile::WriteResult::NotWritable:
+        refuse(kNotWritable, kCaptionError);
+        result.refusal = Refusal::NotWritable;
+        break;
       case DataFile::WriteResult::NoData:
       case DataFile::WriteResult::IoError:
-        refuse("Raportul nu a putut fi scris in fisierul de date.", kCaptionError);
+        refuse(std::string(kNotWritten) + "\n" + writeErrorText(error) + "\n" + kStateKept, kCaptionError);
         result.refusal = Refusal::WriteFailed;
         break;
       case DataFile::WriteResult::NoMemory:
-        refuse("Memorie insuficienta pentru scrierea raportului.\n"
-               "Raportul nu a putut fi scris in fisierul de date.",
+        refuse(std::string("Memorie insuficienta pentru scrierea raportului.\n") + kNotWritten + "\n" + kStateKept,
                kCaptionError);
         result.refusal = Refusal::WriteNoMemory;
         break;

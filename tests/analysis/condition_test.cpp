@@ -7,7 +7,7 @@
 
 #include "analysis/analysis_run.h"
 #include "analysis/condition_check.h"
-#include "exact.h"
+#include "exact_values.h"
 #include "run/dispatcher.h"
 #include "support/matrices.h"
 

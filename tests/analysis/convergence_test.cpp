@@ -9,7 +9,7 @@
 #include "analysis/analysis_run.h"
 #include "analysis/convergence_diagnosis.h"
 #include "analysis/omega_scan.h"
-#include "exact.h"
+#include "exact_values.h"
 #include "run/dispatcher.h"
 #include "support/matrices.h"
 

@@ -8,7 +8,7 @@
 
 #include "analysis/analysis_run.h"
 #include "analysis/error_anatomy.h"
-#include "exact.h"
+#include "exact_values.h"
 #include "support/matrices.h"
 #include "run/dispatcher.h"
 

@@ -227,6 +227,10 @@ struct RefuseSecond : WriteLayer {
     if (std::string_view(to).ends_with("ex02.dat")) return -1;
     return WriteLayer::rename(from, to);
   }
+  int renameNoReplace(const char* from, const char* to) override {
+    if (std::string_view(to).ends_with("ex02.dat")) return -1;
+    return WriteLayer::renameNoReplace(from, to);
+  }
 };
 
 TEST_F(ExerciseFolder, AFileThatCannotBeWrittenLeavesTheFolderAsItWas) {

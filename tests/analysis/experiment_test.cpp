@@ -6,7 +6,7 @@
 
 #include "../io/recording_platform.h"
 #include "analysis/experiment_over_n.h"
-#include "exact.h"
+#include "exact_values.h"
 #include "io/data_file.h"
 #include "io/reader.h"
 #include "run/dispatcher.h"

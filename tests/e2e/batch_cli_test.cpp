@@ -286,4 +286,26 @@ TEST_F(BatchFiles, ExerciseSetNeverReplacesAFile) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "set" / "ex01.dat"));
 }
 
+// An output name that is a link (planted by another user, say) is refused
+// and its target left alone; text after the data that is not a report is
+// replaced as the window does after a Yes, and counted on standard error.
+TEST_F(BatchFiles, OutputLinksAreNotFollowedAndReplacedNotesAreCounted) {
+  std::ofstream(dir_ / "victim.dat") << "victim\n";
+  std::filesystem::create_directory(dir_ / "out");
+  std::filesystem::create_symlink(dir_ / "victim.dat", dir_ / "out" / "s.dat");
+  for (const std::string& option : {"--output " + path("out/s.dat"), "--output-dir " + path("out")}) {
+    Result r = batch("--method Gauss " + option + " " + path("s.dat"));
+    EXPECT_EQ(r.status, 1) << option;
+    EXPECT_NE(r.output.find("numele este o legatura simbolica"), std::string::npos) << r.output;
+  }
+  std::ifstream victim(dir_ / "victim.dat");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(victim)), {}), "victim\n");
+
+  std::ofstream(dir_ / "s.dat", std::ios::app) << "nota 1\nnota 2\n";
+  Result r = batch("--method Gauss " + path("s.dat"));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("parvela-batch: raportul a inlocuit 2 linii de text de dupa date"), std::string::npos)
+      << r.output;
+}
+
 }  // namespace

@@ -3,6 +3,6 @@
 #include "fuzz_session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  parvela::fuzz::runSession(data, size, true);
+  parvela::fuzz::runSession(data, size, parvela::fuzz::AfterRead::Choices);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "fuzz_session.h"
 
 #include <fcntl.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <array>
@@ -27,6 +28,7 @@ class QuietPlatform final : public Platform {
   std::string file;
   void messageBox(std::string_view, std::string_view, IconKind) override {}
   void standardOutput(std::string_view) override {}
+  bool question(std::string_view, std::string_view) override { return true; }
   std::optional<std::string> openFileDialog(const OpenFileRequest&) override { return file; }
   void viewFile(const std::string&) override {}
   std::optional<std::string> searchProgramPath(const std::string&) override { return std::nullopt; }
@@ -37,6 +39,16 @@ class QuietPlatform final : public Platform {
 std::string scratchPath() {
   const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
   return std::string(dir) + "/parvela-fuzz-" + std::to_string(::getpid()) + ".dat";
+}
+
+std::string readData(const std::string& path) {
+  std::string bytes;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  char chunk[4096];
+  for (ssize_t r; (r = ::read(fd, chunk, sizeof chunk)) > 0;) bytes.append(chunk, static_cast<std::size_t>(r));
+  ::close(fd);
+  return bytes;
 }
 
 bool writeData(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -50,6 +62,27 @@ bool writeData(const std::string& path, const std::uint8_t* data, std::size_t si
   }
   ::close(fd);
   return done == size;
+}
+
+// Changes the file the way another program might after the read: adds the
+// choice bytes at its end, changes one byte, or only moves its time.
+void changeFile(const std::string& path, const std::uint8_t* b) {
+  std::string bytes = readData(path);
+  switch (b[0] % 3) {
+    case 0:
+      bytes.append(reinterpret_cast<const char*>(b), kChoiceBytes);
+      break;
+    case 1:
+      if (bytes.empty()) bytes = "x";
+      else bytes[b[1] % bytes.size()] ^= static_cast<char>(1 + b[2] % 255);
+      break;
+    default: {
+      const timeval later[2] = {{2000000000 + b[1], 0}, {2000000000 + b[1], 0}};
+      ::utimes(path.c_str(), later);
+      return;
+    }
+  }
+  writeData(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 // Sizes the read would allocate for: n, nb and (generated) nc, read as the
@@ -97,7 +130,7 @@ void makeChoices(ModelDialog& d, const std::uint8_t* b) {
 
 }  // namespace
 
-void runSession(const std::uint8_t* data, std::size_t size, bool changeAfterRead) {
+void runSession(const std::uint8_t* data, std::size_t size, AfterRead afterRead) {
   if (size < kChoiceBytes) return;
   static QuietPlatform plat;
   static const std::string path = scratchPath();
@@ -123,7 +156,12 @@ void runSession(const std::uint8_t* data, std::size_t size, bool changeAfterRead
   makeChoices(dialog, choices);
   dialog.click(kIdSelect);
   dialog.click(kIdRead);
-  if (changeAfterRead) makeChoices(dialog, choices + 4);
+  if (afterRead == AfterRead::Choices) makeChoices(dialog, choices + 4);
+  std::string changed;
+  if (afterRead == AfterRead::File && problem().dataRead) {
+    changeFile(path, choices + 4);
+    changed = readData(path);
+  }
 
   // Runs only on small problems: the drivers are cubic in n.
   const ProblemState& s = problem();
@@ -131,6 +169,8 @@ void runSession(const std::uint8_t* data, std::size_t size, bool changeAfterRead
     const int runs = 1 + (choices[2] >> 7);
     for (int r = 0; r < runs; ++r)
       if (dialog.isEnabled(kIdSolve)) dialog.click(kIdSolve);
+    // A file changed since the read takes no report.
+    if (afterRead == AfterRead::File && readData(path) != changed) std::abort();
   }
   ::unlink(path.c_str());
   setPlatform(nullptr);

@@ -12,8 +12,15 @@ namespace parvela::fuzz {
 // Bytes taken from the front of the input for the choices.
 constexpr std::size_t kChoiceBytes = 8;
 
-// Runs one session. With `changeAfterRead` the choices are made once more
-// from further bytes between the read and the runs.
-void runSession(const std::uint8_t* data, std::size_t size, bool changeAfterRead);
+// What happens between the read and the runs.
+enum class AfterRead {
+  Nothing,
+  Choices,  // the choices are made once more from further bytes
+  File,     // the file is changed (bytes added, one byte changed, or only its
+            // time); no run may then write anything
+};
+
+// Runs one session.
+void runSession(const std::uint8_t* data, std::size_t size, AfterRead afterRead);
 
 }  // namespace parvela::fuzz

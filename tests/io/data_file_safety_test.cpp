@@ -15,74 +15,19 @@
 
 #include "io/data_file.h"
 #include "recording_platform.h"
+#include "support/write_faults.h"
 
 namespace parvela {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FaultLayer;
+using testing::InstalledLayer;
 using testing::readFile;
+using testing::StateHome;
 using testing::TempDir;
 using testing::writeFile;
 using Result = DataFile::WriteResult;
-
-// System calls with faults on demand: writes cut short, a write failing
-// once a given number of bytes went through, a refused rename or fsync, no
-// new file allowed in the folder.
-struct FaultLayer : WriteLayer {
-  std::size_t maxChunk = 0;         // 0: no limit
-  long failAfter = -1;              // bytes accepted before the failure; -1 never
-  int failErrno = ENOSPC;
-  bool failOnce = false;            // the write after the failure works again
-  bool failRename = false;
-  bool failFsync = false;
-  bool refuseNewFiles = false;
-  long written = 0;
-
-  int open(const char* path, int flags, mode_t mode) override {
-    if (refuseNewFiles && (flags & O_CREAT)) {
-      errno = EACCES;
-      return -1;
-    }
-    return WriteLayer::open(path, flags, mode);
-  }
-  ssize_t write(int fd, const void* data, std::size_t size) override {
-    if (maxChunk && size > maxChunk) size = maxChunk;
-    if (failAfter >= 0) {
-      if (written >= failAfter) {
-        if (failOnce) failAfter = -1;
-        errno = failErrno;
-        return -1;
-      }
-      size = std::min<std::size_t>(size, static_cast<std::size_t>(failAfter - written));
-    }
-    const ssize_t w = WriteLayer::write(fd, data, size);
-    if (w > 0) written += w;
-    return w;
-  }
-  int fsync(int fd) override {
-    if (failFsync) {
-      errno = EIO;
-      return -1;
-    }
-    return WriteLayer::fsync(fd);
-  }
-  int rename(const char* from, const char* to) override {
-    if (failRename) {
-      errno = EIO;
-      return -1;
-    }
-    return WriteLayer::rename(from, to);
-  }
-};
-
-class InstalledLayer {
- public:
-  explicit InstalledLayer(WriteLayer* l) : before_(setWriteLayer(l)) {}
-  ~InstalledLayer() { setWriteLayer(before_); }
-
- private:
-  WriteLayer* before_;
-};
 
 std::size_t entries(const std::string& dir) {
   std::size_t k = 0;
@@ -191,8 +136,10 @@ TEST(DataFileSafety, InPlaceWhenTheFolderTakesNoNewFileRestoresOnFailure) {
   writeFile(path, kOld);
   DataFile f;
   selectAndRead(f, path);
+  TempDir state("dfs-inplace-state");
+  StateHome home(state.file(""));
   FaultLayer faults;
-  faults.refuseNewFiles = true;
+  faults.refuseNewFilesIn = dir.file("");
   faults.failOnce = true;
   InstalledLayer installed(&faults);
   for (long k = 0; k < static_cast<long>(report.size()); ++k) {
@@ -206,6 +153,7 @@ TEST(DataFileSafety, InPlaceWhenTheFolderTakesNoNewFileRestoresOnFailure) {
   ASSERT_EQ(f.writeReport("\nmore\n"), Result::Ok);
   EXPECT_EQ(readFile(path), kData + report + "\nmore\n");
   EXPECT_EQ(entries(dir.file("")), 1u);
+  EXPECT_EQ(entries(state.file("parvela")), 0u) << "the journals are removed";
 }
 
 TEST(DataFileSafety, KeepsModeOwnerLinksAndSymbolicLinks) {
@@ -342,8 +290,10 @@ TEST(DataFileSafety, WholeFileWriteIsCompleteOrAbsentAndNeverWaits) {
   }
   EXPECT_EQ(readFile(path), "text\r\n");
   {
+    TempDir state("dfs-whole-state");
+    StateHome home(state.file(""));
     FaultLayer faults;
-    faults.refuseNewFiles = true;
+    faults.refuseNewFilesIn = dir.file("");
     InstalledLayer installed(&faults);
     ASSERT_TRUE(writeFileAtomically(path, "in place"));
     EXPECT_FALSE(writeFileAtomically(dir.file("new.txt"), "x"));

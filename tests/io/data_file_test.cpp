@@ -84,11 +84,14 @@ TEST(DataFile, ChangedDataRefused) {
   EXPECT_EQ(f.writeReport("\nreport\n"), Result::Changed);
   EXPECT_EQ(readFile(path), "T\n1 1\n5\n3\n");
 
-  // Shortened, then restored: only the data part counts, not what follows.
+  // Shortened, or lines added after the data: the whole file counts.
   writeFile(path, "T\n1 1\n");
   EXPECT_EQ(f.writeReport("\nreport\n"), Result::Changed);
   writeFile(path, data + "appended by hand\n");
-  EXPECT_EQ(f.checkUnchanged(), Result::Ok);
+  EXPECT_EQ(f.checkUnchanged(), Result::Changed);
+  EXPECT_EQ(readFile(path), data + "appended by hand\n");
+  ASSERT_TRUE(f.load());
+  f.markDataEnd(data.size());
   ASSERT_EQ(f.writeReport("\nreport\n"), Result::Ok);
   EXPECT_EQ(readFile(path), data + "\nreport\n");
 

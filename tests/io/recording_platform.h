@@ -29,11 +29,17 @@ class RecordingPlatform final : public Platform {
     messages.push_back({std::string(text), std::string(caption), icon});
   }
   void standardOutput(std::string_view text) override { out += text; }
+  bool question(std::string_view text, std::string_view caption) override {
+    questions.push_back({std::string(text), std::string(caption), IconKind::None});
+    return answer;
+  }
   std::optional<std::string> openFileDialog(const OpenFileRequest&) override { return std::nullopt; }
   void viewFile(const std::string&) override {}
   std::optional<std::string> searchProgramPath(const std::string&) override { return std::nullopt; }
 
   std::vector<MessageRecord> messages;
+  std::vector<MessageRecord> questions;
+  bool answer = true;  // to every question
   std::string out;
 };
 

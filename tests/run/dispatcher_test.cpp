@@ -7,6 +7,8 @@
 #include "io/data_file.h"
 #include "io/reader.h"
 #include "core/progress.h"
+#include "run/saved_state.h"
+#include "support/write_faults.h"
 
 namespace parvela {
 namespace {
@@ -109,6 +111,62 @@ TEST_F(Dispatcher, TheLastRunsStartingStateIsKeptUntilTheNextRunBegins) {
     EXPECT_EQ(solveProblem(nullptr).status, RunStatus::Cancelled);
   }
   EXPECT_FALSE(lastRunStartingState());
+}
+
+// A report that could not be written leaves the problem as before the run
+// (Gauss consumed A and B): another press writes what this one would have.
+TEST_F(Dispatcher, AFailedWriteLeavesTheStateSoARetryWritesTheSameReport) {
+  read();
+  problem().methodIndex = 1;
+  {
+    testing::FaultLayer full;
+    full.failAfter = 0;
+    testing::InstalledLayer installed(&full);
+    PARVELAAPPLY(nullptr, 30002, 0);
+  }
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(platform_.messages[0].text,
+            "Raportul nu a putut fi scris in fisierul de date.\nNu mai este spatiu pe disc.\n"
+            "Nu s-a scris nimic; datele sunt cele dinaintea rularii.");
+  EXPECT_EQ(lastWorkOutcome(), WorkOutcome::Refused);
+  EXPECT_EQ(readAll(path), kSystem);
+  PARVELAAPPLY(nullptr, 30002, 0);
+  const std::string retried = readAll(path);
+  read();
+  PARVELAAPPLY(nullptr, 30002, 0);
+  EXPECT_EQ(readAll(path), retried);
+  EXPECT_NE(retried.find("1.000000"), std::string::npos);
+  EXPECT_EQ(platform_.messages.size(), 1u);
+}
+
+// Notes under the data go only after a Yes, asked once; a file the user may
+// not write is refused before any work.
+TEST_F(Dispatcher, NotesUnderTheDataAndFilesThatMayNotBeWritten) {
+  const std::string notes = std::string(kSystem) + "\nnotele mele\n";
+  writeFile(path, notes);
+  read();
+  problem().methodIndex = 1;
+  platform_.answer = false;
+  PARVELAAPPLY(nullptr, 30002, 0);
+  ASSERT_EQ(platform_.questions.size(), 1u);
+  EXPECT_NE(platform_.questions[0].text.find("    notele mele\n"), std::string::npos);
+  EXPECT_TRUE(platform_.messages.empty());
+  EXPECT_EQ(readAll(path), notes);
+  EXPECT_EQ(lastWorkOutcome(), WorkOutcome::Refused);
+  platform_.answer = true;
+  PARVELAAPPLY(nullptr, 30002, 0);
+  PARVELAAPPLY(nullptr, 30002, 0);
+  EXPECT_EQ(platform_.questions.size(), 2u);
+  EXPECT_EQ(readAll(path).find("notele"), std::string::npos);
+
+  read();
+  ::chmod(path.c_str(), 0444);
+  const std::string before = readAll(path);
+  PARVELAAPPLY(nullptr, 30002, 0);
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(platform_.messages[0].text, "Nu aveti drept de scriere in fisierul de date:\nraportul nu poate fi scris in el.");
+  EXPECT_EQ(platform_.messages[0].caption, "Error");
+  EXPECT_EQ(readAll(path), before);
 }
 
 TEST_F(Dispatcher, ParameterTextsAreReadOnlyForTheIterativeMethods) {

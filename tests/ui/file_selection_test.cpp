@@ -1,5 +1,6 @@
 #include "ui/core/file_selection.h"
 
+#include "support/write_faults.h"
 #include "ui_test_support.h"
 
 namespace parvela::test {
@@ -137,6 +138,40 @@ TEST_F(FileSelectionTest, FileThatCannotBeOpened) {
   EXPECT_FALSE(d().isEnabled(1024));
   EXPECT_FALSE(d().isEnabled(1021));
   EXPECT_FALSE(std::filesystem::exists(bad));
+}
+
+// A program killed half way through a report written in place (a file
+// with a second name): the next selection puts the file back and says so.
+TEST_F(FileSelectionTest, AnInterruptedWriteIsRolledBackAtTheNextSelection) {
+  const std::string data = "Sistem\n1 1\n2\n4\n", path = (dir_ / "s.dat").string();
+  const std::string old = data + "\nProblema: Sistem liniar\n" + std::string(300, 'o') + "\n";
+  writeBytes(path, old);
+  std::filesystem::create_hard_link(path, dir_ / "other.dat");
+  // The first call at which a kill leaves the file changed.
+  for (long k = 0; readBytes(path) == old; ++k) {
+    ASSERT_LT(k, 1000);
+    const int status = testing::inChild([&] {
+      testing::FaultLayer kill;
+      kill.maxChunk = 8;
+      kill.onCall = [k](long call) {
+        if (call == k) ::raise(SIGKILL);
+      };
+      DataFile f;
+      if (!f.select(path) || !f.load()) return 2;
+      f.markDataEnd(data.size());
+      testing::InstalledLayer installed(&kill);
+      f.writeReport("\nProblema: Sistem liniar\n x(1) =   2.000000\n");
+      return 0;
+    });
+    ASSERT_EQ(status, -SIGKILL);
+  }
+  platform_.answers.push_back(path);
+  ASSERT_TRUE(d().click(kIdSelect));
+  EXPECT_EQ(readBytes(path), old);
+  ASSERT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(platform_.messages[0].text,
+            "Scrierea intrerupta a fisierului a fost anulata:\n" + path + "\nFisierul este din nou cel dinaintea ei.");
+  EXPECT_EQ(platform_.messages[0].caption, "Info");
 }
 
 }  // namespace

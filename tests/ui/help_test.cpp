@@ -92,6 +92,23 @@ TEST_F(HelpTest, SavingTwiceCancellingAndFailing) {
   EXPECT_EQ(readBytes(target), fileStructureFileContents());
   ASSERT_EQ(platform_.messages.size(), 2u);
 
+  EXPECT_EQ(platform_.questions.size(), 2u) << "asked before replacing";
+
+  // "Nu": the file chosen (the data file, say) stays as it was.
+  const std::string data = (dir_ / "tema1.dat").string();
+  writeBytes(data, "Tema\n3 1\n");
+  platform_.answers.push_back(data);
+  platform_.answer = false;
+  SUB_SAVE(d(), 1036, kEventChanged);
+  EXPECT_EQ(readBytes(data), "Tema\n3 1\n");
+  ASSERT_EQ(platform_.questions.size(), 3u);
+  EXPECT_EQ(platform_.questions[2].text, "Fisierul exista deja:\n" + data + "\nIl inlocuiti?");
+  EXPECT_EQ(platform_.questions[2].caption, "Selecteaza Fisierul");
+  EXPECT_TRUE(platform_.requests.back().forSaving);
+  EXPECT_EQ(platform_.requests.back().title, "Selecteaza Fisierul");
+  EXPECT_EQ(platform_.messages.size(), 2u);
+  platform_.answer = true;
+
   SUB_SAVE(d(), 1036, kEventChanged);  // cancelled
   ASSERT_EQ(platform_.messages.size(), 3u);
   EXPECT_EQ(platform_.messages[2].text, "Can not create \"Save File\".");
@@ -162,7 +179,9 @@ TEST_F(HelpTest, GeneratorHelpIsCreatedOnceThenShown) {
   ASSERT_TRUE(d().click(1023));
   EXPECT_EQ(platform_.messages.size(), 1u);
   EXPECT_EQ(readBytes(dir_ / "Help-Generare.txt"), "edited\r\n");
-  EXPECT_EQ(platform_.viewed.size(), 2u);
+  ASSERT_EQ(platform_.viewed.size(), 2u);
+  EXPECT_EQ(platform_.viewed[1], (std::filesystem::current_path() / "Help-Generare.txt").string())
+      << "the file found is shown, by its path";
 }
 
 TEST_F(HelpTest, GeneratorHelpThatCannotBeWritten) {

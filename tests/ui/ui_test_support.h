@@ -43,12 +43,18 @@ class RecordingPlatform : public Platform {
     bool operator==(const Place&) const = default;
   };
   std::vector<Place> viewedAt;
+  std::vector<Message> questions;
+  bool answer = true;  // to every question
   std::string out;
 
   void messageBox(std::string_view text, std::string_view caption, IconKind icon) override {
     messages.push_back({std::string(text), std::string(caption), icon});
   }
   void standardOutput(std::string_view text) override { out += text; }
+  bool question(std::string_view text, std::string_view caption) override {
+    questions.push_back({std::string(text), std::string(caption), IconKind::None});
+    return answer;
+  }
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;

@@ -13,7 +13,7 @@ namespace parvela {
 
 void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::vector<FileFilter>& filter,
                 std::string_view title, int filterIndex, std::string_view defaultExtension,
-                std::string& fileName, int& result) {
+                std::string& fileName, int& result, bool forSaving) {
   OpenFileRequest request;
   request.title = std::string(title);
   request.filters = filter;
@@ -23,6 +23,7 @@ void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::v
   request.initialName = std::string(trimRight(fileName));
   request.pathMustExist = true;
   request.createPrompt = true;
+  request.forSaving = forSaving;
   std::optional<std::string> chosen = platform().openFileDialog(request);
   if (!chosen || chosen->empty() || chosen->size() > kFileNameLength) {
     result = 0;
@@ -32,7 +33,7 @@ void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::v
   result = 1;
 }
 
-void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind) {
+void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind, bool forSaving) {
   std::optional<std::string> initialDirectory;
   std::error_code ec;
   std::filesystem::path cwd = std::filesystem::current_path(ec);
@@ -42,9 +43,9 @@ void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind) 
   const FileFilter data{"Data Files (*.dat)", "*.dat"};
   const FileFilter all{"All files (*.*)", "*.*"};
   if (kind == 0)
-    SELECTFILE(initialDirectory, {text, data, all}, title, 1, "txt", FNAME, result);
+    SELECTFILE(initialDirectory, {text, data, all}, title, 1, "txt", FNAME, result, forSaving);
   else
-    SELECTFILE(initialDirectory, {data, text, all}, title, 1, "dat", FNAME, result);
+    SELECTFILE(initialDirectory, {data, text, all}, title, 1, "dat", FNAME, result, forSaving);
 }
 
 namespace {
@@ -78,6 +79,16 @@ bool selectChosen(Dialog& d) {
     platform().messageBox("Fisierul nu poate fi deschis:\n" + path, "Error", IconKind::Error);
     return false;
   }
+  // A write of this file that a killed program left half done.
+  const Recovery& found = InputDataFile().recovery();
+  if (found.rolledBack)
+    platform().messageBox("Scrierea intrerupta a fisierului a fost anulata:\n" + path +
+                              "\nFisierul este din nou cel dinaintea ei.",
+                          "Info", IconKind::Information);
+  else if (found.leftAlone)
+    platform().messageBox("Jurnalul unei scrieri intrerupte a fost gasit, dar fisierul s-a schimbat intre timp:\n" +
+                              path + "\nFisierul a ramas asa cum este.",
+                          "Info", IconKind::Information);
   d.DLG_SET_ENABLED(kIdOpen, true);
   d.DLG_SET_ENABLED(kIdRead, true);
   return true;

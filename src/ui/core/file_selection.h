@@ -17,14 +17,14 @@ namespace parvela {
 // non-zero when a file was confirmed, 0 when the dialog was cancelled or
 // failed. kind 0 offers text files first (default extension "txt"), any
 // other kind data files first ("dat"). The dialog starts in the current
-// directory.
-void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind);
+// directory. `forSaving`: its confirm button says "Salveaza".
+void GETFILE(std::string& FNAME, int& result, std::string_view title, int kind, bool forSaving = false);
 
 // The open-file dialog itself. A path longer than the 260-character name
 // field does not fit and counts as a failure (result 0, fileName kept).
 void SELECTFILE(const std::optional<std::string>& initialDirectory, const std::vector<FileFilter>& filter,
                 std::string_view title, int filterIndex, std::string_view defaultExtension,
-                std::string& fileName, int& result);
+                std::string& fileName, int& result, bool forSaving = false);
 
 // "Selecteaza": chooses and opens the data file. Every selection, also a
 // cancelled or failed one, forgets the data read so far, so that a run

@@ -3,12 +3,13 @@
 #include <array>
 #include <fstream>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "core/platform.h"
 #include "core/problem_state.h"
-#include "io/data_file.h"
+#include "io/file_write.h"
 #include "ui/core/dialog_host.h"
 #include "ui/core/file_selection.h"
 #include "ui/core/templates.h"
@@ -30,10 +31,16 @@ std::string joinLines(std::initializer_list<std::string_view> lines) {
   return std::string(trimRight(text));
 }
 
-// Writes the whole file anew; false when it cannot be written completely.
-// Only a regular file is written (a FIFO would block), and a failed write
-// leaves the old file as it was.
-bool writeFile(const std::string& path, std::string_view bytes) { return writeFileAtomically(path, bytes); }
+// Writes the whole file anew through the all-or-nothing writer: a failed
+// write leaves the old file as it was, and only a regular file is written
+// (a FIFO would block). An existing file is replaced only when `replace`.
+WriteStatus writeFile(const std::string& path, std::string_view bytes, bool replace) {
+  WriteRequest r;
+  r.path = path;
+  r.text = bytes;
+  r.mayReplace = replace;
+  return guardedWrite(r).status;
+}
 
 // Shows a dialog of a template from the current host and releases it.
 template <typename Fill>
@@ -271,7 +278,9 @@ std::string genHelpFileContents() {
 }
 
 bool CREATE_GEN_HELPFILE() {
-  return writeFile(std::string(trimRight(problem().genHelpFileName)), genHelpFileContents());
+  // Created under the plain name; a file that appeared meanwhile stays.
+  const WriteStatus s = writeFile(std::string(trimRight(problem().genHelpFileName)), genHelpFileContents(), false);
+  return s == WriteStatus::Ok || s == WriteStatus::Exists;
 }
 
 void SUB_HELP(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
@@ -287,13 +296,17 @@ void SUB_HELP(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
 void SUB_SAVE(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
   std::string name = "Input File Structure.txt";
   int result = 0;
-  GETFILE(name, result, "Selecteaza Fisierul", 0);
+  GETFILE(name, result, "Selecteaza Fisierul", 0, true);
   if (result == 0) {
     platform().messageBox("Can not create \"Save File\".", "Error", IconKind::Error);
     return;
   }
   const std::string path(trimRight(name));
-  if (!writeFile(path, fileStructureFileContents())) {
+  // An existing file (the data file, say) is replaced only after a Yes.
+  const bool exists = classifyPath(path) != PathKind::Missing;
+  if (exists && !platform().question("Fisierul exista deja:\n" + path + "\nIl inlocuiti?", "Selecteaza Fisierul"))
+    return;
+  if (writeFile(path, fileStructureFileContents(), exists) != WriteStatus::Ok) {
     platform().messageBox("Fisierul nu poate fi salvat:\n" + path, "Error", IconKind::Error);
     return;
   }
@@ -315,14 +328,18 @@ void SUB_ABOUT(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
 void SUB_GENHELP(Dialog& /*dialog*/, int /*controlId*/, int /*eventCode*/) {
   const std::string name(trimRight(problem().genHelpFileName));
   if (name.empty()) return;
-  if (!platform().searchProgramPath(name)) {
-    // Created first, so that the box reports a file that really exists.
-    if (!CREATE_GEN_HELPFILE()) {
-      platform().messageBox("Fisierul nu poate fi creat:\n\"" + name + "\"", "Error", IconKind::Error);
-      return;
-    }
-    platform().messageBox("A fost creat fisierul:\n\"" + name + "\"", "Info", IconKind::Information);
+  // The file found is shown, wherever it is; a new one under the plain name.
+  const std::optional<std::string> found = platform().searchProgramPath(name);
+  if (found) {
+    platform().viewFile(*found);
+    return;
   }
+  // Created first, so that the box reports a file that really exists.
+  if (!CREATE_GEN_HELPFILE()) {
+    platform().messageBox("Fisierul nu poate fi creat:\n\"" + name + "\"", "Error", IconKind::Error);
+    return;
+  }
+  platform().messageBox("A fost creat fisierul:\n\"" + name + "\"", "Info", IconKind::Information);
   platform().viewFile(name);
 }
 

@@ -17,6 +17,7 @@ class CapturingPlatform : public Platform {
 
   void messageBox(std::string_view text, std::string_view caption, IconKind icon) override;
   void standardOutput(std::string_view text) override;
+  bool question(std::string_view text, std::string_view caption) override { return inner_.question(text, caption); }
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override {
     return inner_.openFileDialog(request);
   }

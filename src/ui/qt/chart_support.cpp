@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileDialog>
 #include <QGraphicsLayout>
 #include <QLegend>
@@ -14,7 +16,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <sstream>
+#include <string_view>
+
+#include "io/file_write.h"
 
 #include "ui/qt/plot_legend.h"
 
@@ -80,13 +85,18 @@ QWidget* makeFigure(QChartView* view, PlotLegend* legend, QWidget* parent) {
   return figure;
 }
 
-bool writePng(QWidget* figure, const QString& path) { return figure->grab().save(path, "PNG"); }
+// Through the all-or-nothing writer: the file is complete or as it was.
+bool writePng(QWidget* figure, const QString& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  return buffer.open(QIODevice::WriteOnly) && figure->grab().save(&buffer, "PNG") &&
+         writeFileAtomically(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+}
 
 bool writeCsv(const QString& path, const std::function<void(std::ostream&)>& write) {
-  std::ofstream out(path.toStdString(), std::ios::binary);
-  if (!out) return false;
+  std::ostringstream out;
   write(out);
-  return bool(out.flush());
+  return writeFileAtomically(QFile::encodeName(path).toStdString(), out.str());
 }
 
 bool savePng(QWidget* figure, QWidget* parent, const QString& suggestedName) {

@@ -72,6 +72,13 @@ void GuiThreadPlatform::messageBox(std::string_view text, std::string_view capti
   askUser([&] { target_->messageBox(t, c, icon); });
 }
 
+bool GuiThreadPlatform::question(std::string_view text, std::string_view caption) {
+  const std::string t(text), c(caption);
+  auto answer = std::make_shared<bool>(false);
+  onWindowThread([&, answer] { *answer = target_->question(t, c); });
+  return *answer;
+}
+
 void GuiThreadPlatform::standardOutput(std::string_view text) {
   {
     std::lock_guard lock(mutex_);

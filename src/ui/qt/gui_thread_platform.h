@@ -37,6 +37,8 @@ class GuiThreadPlatform final : public QObject, public Platform {
   std::string takeStandardOutput();
 
   void messageBox(std::string_view text, std::string_view caption, IconKind icon) override;
+  // Abandoned, the answer is No.
+  bool question(std::string_view text, std::string_view caption) override;
   void standardOutput(std::string_view text) override;
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
   void viewFile(const std::string& path) override;

@@ -147,6 +147,7 @@ class StartUpChoice final : public Platform {
     outer_.messageBox(text, caption, icon);
   }
   void standardOutput(std::string_view text) override { outer_.standardOutput(text); }
+  bool question(std::string_view text, std::string_view caption) override { return outer_.question(text, caption); }
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override {
     const QString absolute = QFileInfo(QString::fromStdString(path_)).absoluteFilePath();
     auto* desktop = dynamic_cast<QtPlatform*>(&outer_.forwardsTo());

@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <QPushButton>
 
 #include <iostream>
 
@@ -42,7 +43,7 @@ OpenFileDialog::OpenFileDialog(const OpenFileRequest& request, QtPlatform& platf
   setOption(QFileDialog::DontUseNativeDialog);
   setAcceptMode(QFileDialog::AcceptOpen);
   setFileMode(QFileDialog::AnyFile);  // new names are allowed (after the question)
-  setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
+  setLabelText(QFileDialog::Accept, request.forSaving ? QFileDialog::tr("&Save") : QFileDialog::tr("&Open"));
 
   QStringList filters;
   for (const FileFilter& f : request.filters) filters << fromStd(f.description);
@@ -117,6 +118,10 @@ void QtPlatform::messageBox(std::string_view text, std::string_view caption, Ico
   showMessage(fromStd(text), fromStd(caption), icon);
 }
 
+bool QtPlatform::question(std::string_view text, std::string_view caption) {
+  return askYesNo(fromStd(text), fromStd(caption));
+}
+
 void QtPlatform::standardOutput(std::string_view text) {
   std::cout << text;
   std::cout.flush();
@@ -130,7 +135,7 @@ std::optional<std::string> QtPlatform::openFileDialog(const OpenFileRequest& req
 }
 
 void QtPlatform::viewFile(const std::string& path) {
-  TextEditorWindow editor(QString::fromStdString(path), *this, QApplication::activeWindow());
+  TextEditorWindow editor(path, *this, QApplication::activeWindow());
   runEditor(editor);
 }
 
@@ -189,6 +194,23 @@ QtPlatform::SaveChoice QtPlatform::askSaveChanges(const QString& fileName) {
     case QMessageBox::Discard: return SaveChoice::Discard;
     default: return SaveChoice::Cancel;
   }
+}
+
+QtPlatform::ReloadChoice QtPlatform::askReloadOrOverwrite(const QString& fileName) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Parvela"),
+                  QStringLiteral("Fisierul %1 a fost modificat de alt program dupa ce a fost deschis.\n"
+                                 "Il reincarcati (textul din editor se pierde) sau il suprascrieti?")
+                      .arg(fileName),
+                  QMessageBox::NoButton, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* reload = box.addButton(QStringLiteral("Reincarca"), QMessageBox::AcceptRole);
+  QPushButton* overwrite = box.addButton(QStringLiteral("Suprascrie"), QMessageBox::DestructiveRole);
+  box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(reload);
+  box.exec();
+  if (box.clickedButton() == reload) return ReloadChoice::Reload;
+  if (box.clickedButton() == overwrite) return ReloadChoice::Overwrite;
+  return ReloadChoice::Cancel;
 }
 
 }  // namespace parvela::qt

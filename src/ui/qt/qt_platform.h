@@ -51,6 +51,7 @@ class QtPlatform : public Platform {
 
   void messageBox(std::string_view text, std::string_view caption, IconKind icon) override;
   void standardOutput(std::string_view text) override;
+  bool question(std::string_view text, std::string_view caption) override;
   std::optional<std::string> openFileDialog(const OpenFileRequest& request) override;
   void viewFile(const std::string& path) override;
   void viewFileAt(const std::string& path, std::size_t line, std::size_t column) override;
@@ -62,6 +63,8 @@ class QtPlatform : public Platform {
 
   // Answers of the editor's question before closing with unsaved changes.
   enum class SaveChoice { Save, Discard, Cancel };
+  // Answers of the editor's question when the file changed since it was opened.
+  enum class ReloadChoice { Reload, Overwrite, Cancel };
 
   // Before closing a window with unsaved changes to `fileName`: asks, and
   // saves with `save` when told to. True when the window may close.
@@ -85,6 +88,9 @@ class QtPlatform : public Platform {
   virtual void runDataGrid(DataGridWindow& grid);
   // The editor's question before closing a changed text.
   virtual SaveChoice askSaveChanges(const QString& fileName);
+  // The editor's question before saving over a file another program
+  // changed since the editor opened it.
+  virtual ReloadChoice askReloadOrOverwrite(const QString& fileName);
 };
 
 }  // namespace parvela::qt

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "core/problem_state.h"
+#include "run/saved_state.h"
 #include "io/data_file.h"
 #include "ui/qt/analysis_view.h"
 #include "io/read_diagnosis.h"

@@ -16,7 +16,10 @@
 #include <QStringEncoder>
 #include <QVBoxLayout>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -27,37 +30,7 @@ namespace parvela::qt {
 
 namespace {
 
-// The whole file in one read into a buffer of its size (readAll() grows its
-// buffer piece by piece, which costs a large report a quarter of a second).
-QByteArray readWhole(QFile& file) {
-  const qint64 size = file.size();
-  if (size <= 0) return file.readAll();  // not a regular file, or empty
-  QByteArray bytes(size, Qt::Uninitialized);
-  qint64 got = 0;
-  while (got < size) {
-    const qint64 r = file.read(bytes.data() + got, size - got);
-    if (r <= 0) break;
-    got += r;
-  }
-  bytes.truncate(got);
-  if (got == size) {
-    const QByteArray more = file.readAll();  // whatever was appended meanwhile
-    if (!more.isEmpty()) bytes += more;
-  }
-  return bytes;
-}
-
 constexpr std::string_view kReportStart = "Problema: ";
-
-// The last line that begins with a report's first words (0 when none does).
-qint64 newestReportLine(const char* text, qint64 size) {
-  const qint64 n = static_cast<qint64>(kReportStart.size());
-  for (qint64 pos = size - n; pos >= 0; --pos) {
-    if ((pos == 0 || text[pos - 1] == '\n') && std::string_view(text + pos, kReportStart.size()) == kReportStart)
-      return std::count(text, text + pos, '\n');
-  }
-  return 0;
-}
 
 // True when no byte has its high bit set; checked a block at a time so that
 // the loop vectorises.
@@ -97,7 +70,19 @@ QFont fixedPitchFont() {
 }
 
 TextEditorWindow::TextEditorWindow(const QString& path, QtPlatform& platform, QWidget* parent)
-    : QDialog(parent), path_(path), platform_(platform) {
+    : QDialog(parent), path_(path), native_(QFile::encodeName(path).toStdString()), platform_(platform) {
+  build();
+}
+
+TextEditorWindow::TextEditorWindow(const std::string& nativePath, QtPlatform& platform, QWidget* parent)
+    : QDialog(parent),
+      path_(QFile::decodeName(QByteArray::fromStdString(nativePath))),
+      native_(nativePath),
+      platform_(platform) {
+  build();
+}
+
+void TextEditorWindow::build() {
   setModal(true);
   setSizeGripEnabled(true);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -128,7 +113,6 @@ TextEditorWindow::TextEditorWindow(const QString& path, QtPlatform& platform, QW
   resize(fm.horizontalAdvance(QLatin1Char('0')) * 100 + 40, fm.lineSpacing() * 36 + 60);
 
   load();
-  connect(edit_->document(), &QTextDocument::contentsChanged, this, [this] { changed_ = true; });
   connect(edit_->document(), &QTextDocument::modificationChanged, this,
           &QWidget::setWindowModified);
 }
@@ -136,29 +120,41 @@ TextEditorWindow::TextEditorWindow(const QString& path, QtPlatform& platform, QW
 bool TextEditorWindow::isModified() const { return edit_->document()->isModified(); }
 
 void TextEditorWindow::load() {
-  if (path_.isEmpty()) {
+  original_.clear();
+  lines_.clear();
+  existed_ = false;
+  latin1_ = false;
+  if (native_.empty()) {
     setWindowTitle(QStringLiteral("Parvela"));
     edit_->setReadOnly(true);
     save_->setEnabled(false);
     return;
   }
   setWindowTitle(QFileInfo(path_).fileName() + QStringLiteral("[*] - Parvela"));
-  QFile file(path_);
-  if (!file.exists()) return;  // a new file: empty text, created by Save
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+  // Only a regular file, and no open waits (a FIFO would block the window).
+  struct stat st {};
+  const int err = ::stat(native_.c_str(), &st) != 0 ? errno : 0;
+  const bool large = err == 0 && S_ISREG(st.st_mode) && st.st_size > kLargeFile;
+  const int read = err != 0 ? err : large ? 0 : readRegularFile(native_, original_, stamp_);
+  if (read == ENOENT) {  // a new file: empty text, created by Save
+    lines_ = splitLines(original_, true);
+    edit_->clear();
+    edit_->document()->setModified(false);
+    return;
+  }
+  if (read != 0) {
     platform_.showMessage(tr("Cannot open the file:\n") + path_, QStringLiteral("Error"),
                           IconKind::Error);
     edit_->setReadOnly(true);
     save_->setEnabled(false);
     return;
   }
-  if (file.size() > kLargeFile) {
+  existed_ = true;
+  if (large) {
     showLarge();
     return;
   }
-  original_ = readWhole(file);
-  const QByteArray& bytes = original_;
-  crlf_ = bytes.contains("\r\n");
+  const QByteArray bytes = QByteArray::fromRawData(original_.data(), static_cast<qsizetype>(original_.size()));
   if (!isAscii(bytes)) {
     // UTF-8 check without keeping the decoded text (plain ASCII, what the
     // program writes, needs none).
@@ -168,12 +164,24 @@ void TextEditorWindow::load() {
       (void)QString(utf8.decode(QByteArrayView(bytes).sliced(at, std::min(kChunk, bytes.size() - at))));
     latin1_ = utf8.hasError();
   }
-  const qint64 newest = newestReportLine(bytes.constData(), bytes.size());
-
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                QStringDecoder::Flag::ConvertInitialBom);
-  QString text = latin1_ ? QString::fromLatin1(bytes) : QString(utf8.decode(bytes));
-  if (crlf_) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  // One block per line of the file, whatever ends it; the line ends stay
+  // with the file's bytes (see save()).
+  lines_ = splitLines(original_, !latin1_);
+  // The last line that begins with a report's first words (0 when none does).
+  qint64 newest = 0;
+  for (std::size_t k = lines_.size(); k-- > 0;) {
+    if (std::string_view(original_).substr(lines_[k].begin, lines_[k].end - lines_[k].begin).starts_with(kReportStart)) {
+      newest = static_cast<qint64>(k);
+      break;
+    }
+  }
+  QString text;
+  text.reserve(bytes.size());
+  for (std::size_t k = 0; k < lines_.size(); ++k) {
+    const QByteArrayView line(original_.data() + lines_[k].begin, static_cast<qsizetype>(lines_[k].end - lines_[k].begin));
+    if (k > 0) text += QLatin1Char('\n');
+    text += latin1_ ? QString::fromLatin1(line) : QString::fromUtf8(line);
+  }
   edit_->setPlainText(text);
   edit_->document()->setModified(false);
   if (newest > 0) {
@@ -192,7 +200,7 @@ void TextEditorWindow::showLarge() {
   // Nothing to edit, so nothing to save.
   edit_->setReadOnly(true);
   save_->setEnabled(false);
-  if (!pages_.open(QFile::encodeName(path_).toStdString())) {
+  if (!pages_.open(native_)) {
     platform_.showMessage(tr("Cannot open the file:\n") + path_, QStringLiteral("Error"),
                           IconKind::Error);
     save_->setEnabled(false);
@@ -231,47 +239,81 @@ qint64 TextEditorWindow::firstVisibleLine() const {
   return edit_->verticalScrollBar()->value();  // the plain text box scrolls by lines
 }
 
-bool TextEditorWindow::save() {
-  if (path_.isEmpty()) return false;
-  if (large_) return true;  // shown from the file itself, which is as it was
-  if (!changed_) {
-    // Nothing changed: the bytes as they were read (line ends, blanks and
-    // all).
-    QFile file(path_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(original_) != original_.size() ||
-        !file.flush()) {
-      platform_.showMessage(tr("Cannot save the file:\n") + path_, QStringLiteral("Error"),
-                            IconKind::Error);
-      return false;
+std::string TextEditorWindow::textBytes() const {
+  // The document's own text: a no-break space stays one, blocks are split
+  // at paragraph and line separators.
+  const QString raw = edit_->document()->toRawText();
+  std::vector<std::string> edited;
+  qsizetype from = 0;
+  auto add = [&](qsizetype to) {
+    const QStringView piece = QStringView(raw).sliced(from, to - from);
+    edited.push_back(latin1_ ? piece.toLatin1().toStdString() : piece.toUtf8().toStdString());
+  };
+  for (qsizetype k = 0; k < raw.size(); ++k) {
+    const char16_t c = raw[k].unicode();
+    if (c == u'\u2029' || c == u'\u2028' || c == u'\n' || c == u'\r') {
+      add(k);
+      from = k + 1;
     }
+  }
+  add(raw.size());
+  return mergeEditedLines(original_, lines_, edited, usualLineEnd(original_, lines_));
+}
+
+bool TextEditorWindow::save() {
+  if (native_.empty()) return false;
+  if (large_) return true;  // shown from the file itself, which is as it was
+  const std::string bytes = textBytes();
+  if (existed_ && bytes == original_) {  // nothing to write
+    edit_->document()->setModified(false);
     return true;
   }
-  QString text = edit_->toPlainText();
-  if (crlf_) text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-  QByteArray bytes;
-  if (latin1_) {
-    bytes = text.toLatin1();
-  } else {
-    QStringEncoder utf8(QStringEncoder::Utf8);
-    bytes = utf8.encode(text);
+  // The file as it was opened: same size, time and bytes (or still absent).
+  WriteRequest r;
+  r.path = native_;
+  r.text = bytes;
+  r.mayReplace = existed_;
+  r.mayCreate = !existed_;
+  r.check = [this](int fd, const struct stat& st) {
+    if (stampOf(st).size != stamp_.size || stampOf(st).mtimeSeconds != stamp_.mtimeSeconds ||
+        stampOf(st).mtimeNanoseconds != stamp_.mtimeNanoseconds)
+      return WriteStatus::Changed;
+    std::string now(original_.size(), '\0');
+    if (readAt(fd, now.data(), now.size(), 0) != static_cast<ssize_t>(now.size())) return WriteStatus::Changed;
+    return now == original_ ? WriteStatus::Ok : WriteStatus::Changed;
+  };
+  WriteOutcome o = guardedWrite(r);
+  const bool changedMeanwhile = o.status == WriteStatus::Changed || o.status == WriteStatus::Exists ||
+                                (o.status == WriteStatus::IoError && o.error == ENOENT && existed_);
+  if (changedMeanwhile) {
+    switch (platform_.askReloadOrOverwrite(QFileInfo(path_).fileName())) {
+      case QtPlatform::ReloadChoice::Reload:
+        load();
+        return false;
+      case QtPlatform::ReloadChoice::Cancel:
+        return false;
+      case QtPlatform::ReloadChoice::Overwrite:
+        r.check = nullptr;
+        r.mayReplace = r.mayCreate = true;
+        o = guardedWrite(r);
+        break;
+    }
   }
-  // Rewritten in place (not replaced by a new file), as a plain editor does.
-  QFile file(path_);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
+  if (o.status != WriteStatus::Ok) {
     platform_.showMessage(tr("Cannot save the file:\n") + path_, QStringLiteral("Error"),
                           IconKind::Error);
     return false;
   }
-  file.close();
   original_ = bytes;
-  changed_ = false;
+  lines_ = splitLines(original_, !latin1_);
+  stamp_ = o.stamp;
+  existed_ = true;
   edit_->document()->setModified(false);
   return true;
 }
 
 void TextEditorWindow::reject() {
-  if (isModified() && !path_.isEmpty()) {
+  if (isModified() && !native_.empty()) {
     switch (platform_.askSaveChanges(QFileInfo(path_).fileName())) {
       case QtPlatform::SaveChoice::Save:
         if (!save()) return;

@@ -7,7 +7,12 @@
 #include <QFont>
 #include <QString>
 
+#include <string>
+#include <vector>
+
+#include "io/file_write.h"
 #include "ui/core/paged_file.h"
+#include "ui/core/text_lines.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -27,8 +32,11 @@ class TextEditorWindow : public QDialog {
  public:
   // An empty path gives an empty window without a file (nothing to save).
   TextEditorWindow(const QString& path, QtPlatform& platform, QWidget* parent = nullptr);
+  // The file by the bytes of its name (which need not be UTF-8).
+  TextEditorWindow(const std::string& nativePath, QtPlatform& platform, QWidget* parent = nullptr);
 
   const QString& path() const { return path_; }
+  const std::string& nativePath() const { return native_; }
   QPlainTextEdit* editor() const { return edit_; }
   // Files larger than this are shown read-only in the report view's text
   // area, which reads the lines it shows from the file (editing them in the
@@ -47,27 +55,35 @@ class TextEditorWindow : public QDialog {
   QPushButton* closeButton() const { return close_; }
   bool isModified() const;
 
-  // Writes the text back into the file, in place, with the line ends and
-  // the encoding it was read with. False (after a message) on failure.
+  // Writes the text through the all-or-nothing writer, when it changed:
+  // the lines not edited keep their bytes and line ends, edited ones take
+  // the file's encoding. A file changed by another program since it was
+  // opened is overwritten only after asking (or reloaded). False when
+  // nothing was saved (after a message on failure).
   bool save();
   // Closes after asking, when the text has unsaved changes, whether to save
   // it. Esc, the close box and the Close button all come here.
   void reject() override;
 
  private:
+  void build();
   void load();
   void showLarge();
+  // The bytes the text would be saved as.
+  std::string textBytes() const;
 
   QString path_;
+  std::string native_;
   QtPlatform& platform_;
   QPlainTextEdit* edit_ = nullptr;
   PagedFile pages_;
   ReportText* large_ = nullptr;
-  QByteArray original_;  // the bytes read, written back by a Save without changes
-  bool changed_ = false;  // the text was changed since it was read
+  std::string original_;  // the bytes read
+  std::vector<TextLine> lines_;  // their lines
+  bool existed_ = false;  // the file was there when it was read
+  FileStamp stamp_;       // as it was then
   QPushButton* save_ = nullptr;
   QPushButton* close_ = nullptr;
-  bool crlf_ = false;   // the file's lines end with CR LF
   bool latin1_ = false; // the file is not valid UTF-8: kept byte for byte
 };
 

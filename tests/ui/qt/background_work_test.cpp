@@ -267,5 +267,27 @@ TEST_F(WindowAtWork, TheEndOfARunIsSignalledWithItsStandardOutput) {
   EXPECT_EQ(finished.at(1).at(0).value<WorkResult>().outcome, WorkOutcome::Refused);
 }
 
+// Notes typed under the data: the run asks from the worker, on the
+// window's thread, before they go; "Nu" writes nothing.
+TEST_F(WindowAtWork, NotesUnderTheDataGoOnlyAfterTheWindowAsked) {
+  const std::string notes = readFile(copyExample("sistem3.dat")) + "notele mele\n";
+  writeFile(folder() / "sistem3.dat", notes);
+  selectFile("sistem3.dat");
+  QtDialog& d = window();
+  select(d, kIdMethodList, 1);
+  click(d, kIdRead);
+  platform_.answerYes = false;
+  click(d, kIdSolve);
+  ASSERT_EQ(platform_.questions.size(), 1u);
+  EXPECT_TRUE(platform_.questions[0].contains(QStringLiteral("notele mele")));
+  EXPECT_EQ(readFile(folder() / "sistem3.dat"), notes);
+  EXPECT_EQ(lastWorkOutcome(), WorkOutcome::Refused);
+  platform_.answerYes = true;
+  click(d, kIdSolve);
+  EXPECT_EQ(platform_.questions.size(), 2u);
+  EXPECT_EQ(countOf(readFile(folder() / "sistem3.dat"), "notele mele"), 0);
+  EXPECT_EQ(lastWorkOutcome(), WorkOutcome::Completed);
+}
+
 }  // namespace
 }  // namespace parvela::qt::test

@@ -5,7 +5,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 #include "qt_test_support.h"
+#include "support/write_faults.h"
 #include "ui/qt/report_view.h"
 
 namespace parvela::qt::test {
@@ -53,16 +56,79 @@ TEST_F(EditorTest, SaveKeepsLineEndsAndBytes) {
   EXPECT_EQ(readFile(file("b.dat")), "unu\ndoi \xc8\x99i\ntrei\n");
 }
 
-TEST_F(EditorTest, SaveRewritesTheFileInPlace) {
-  // Not replaced by a new file: a reader that holds the file sees the text.
-  writeFile(file("a.dat"), "x\n");
-  std::ifstream held(file("a.dat"));
+// A save goes through the all-or-nothing writer: a full disk leaves the
+// file as it was (the text stays in the window to be saved again), and the
+// lines not edited keep every byte (a no-break space, a lone CR).
+TEST_F(EditorTest, SaveIsAllOrNothingAndKeepsTheBytesNotEdited) {
+  const std::string bytes = "T\xc2\xa0x\r\n3 1\r4 1\n";
+  writeFile(file("a.dat"), bytes);
   TextEditorWindow editor(qfile("a.dat"), platform_);
-  editor.editor()->setPlainText("y\n");
+  editor.editor()->moveCursor(QTextCursor::End);
+  editor.editor()->insertPlainText("5 6\n");
+  {
+    parvela::testing::FaultLayer full;
+    full.failAfter = 0;
+    parvela::testing::InstalledLayer installed(&full);
+    EXPECT_FALSE(editor.save());
+  }
+  EXPECT_EQ(readFile(file("a.dat")), bytes);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_EQ(platform_.boxes[0].caption, "Error");
+  EXPECT_TRUE(editor.isModified());
   ASSERT_TRUE(editor.save());
-  std::string seen;
-  std::getline(held, seen);
-  EXPECT_EQ(seen, "y");
+  EXPECT_EQ(readFile(file("a.dat")), bytes + "5 6\r\n");
+}
+
+// Another program changed the file after the editor opened it: a Save
+// without changes writes nothing, one with changes asks first.
+TEST_F(EditorTest, AFileChangedSinceItWasOpenedIsNotOverwrittenUnasked) {
+  writeFile(file("a.dat"), "T\n3 1\n");
+  TextEditorWindow editor(qfile("a.dat"), platform_);
+  writeFile(file("a.dat"), "T\n3 1\n4 1 0\n");  // the other program
+  ASSERT_TRUE(editor.save());
+  EXPECT_EQ(readFile(file("a.dat")), "T\n3 1\n4 1 0\n");
+  EXPECT_EQ(platform_.reloadQuestions, 0);
+
+  editor.editor()->moveCursor(QTextCursor::End);
+  editor.editor()->insertPlainText("mine\n");
+  platform_.reloadChoice = QtPlatform::ReloadChoice::Cancel;
+  EXPECT_FALSE(editor.save());
+  EXPECT_EQ(readFile(file("a.dat")), "T\n3 1\n4 1 0\n");
+  platform_.reloadChoice = QtPlatform::ReloadChoice::Reload;
+  EXPECT_FALSE(editor.save());
+  EXPECT_EQ(editor.editor()->toPlainText(), "T\n3 1\n4 1 0\n");
+  editor.editor()->moveCursor(QTextCursor::End);
+  editor.editor()->insertPlainText("mine\n");
+  ASSERT_TRUE(editor.save()) << "reloaded: the file is as the editor has it";
+  EXPECT_EQ(readFile(file("a.dat")), "T\n3 1\n4 1 0\nmine\n");
+  writeFile(file("a.dat"), "other\n");
+  editor.editor()->insertPlainText("x");
+  platform_.reloadChoice = QtPlatform::ReloadChoice::Overwrite;
+  ASSERT_TRUE(editor.save());
+  EXPECT_EQ(readFile(file("a.dat")), "T\n3 1\n4 1 0\nmine\nx");
+  EXPECT_EQ(platform_.reloadQuestions, 3);
+}
+
+// Only regular files are opened, without waiting; a name that is not UTF-8
+// is opened and saved under its own bytes.
+TEST_F(EditorTest, FifosAndNamesThatAreNotUtf8) {
+  ASSERT_EQ(::mkfifo(file("pipe.dat").c_str(), 0600), 0);
+  QElapsedTimer clock;
+  clock.start();
+  TextEditorWindow pipe(qfile("pipe.dat"), platform_);
+  EXPECT_LT(clock.elapsed(), 2000);
+  ASSERT_EQ(platform_.boxes.size(), 1u);
+  EXPECT_FALSE(pipe.saveButton()->isEnabled());
+
+  const std::string latin = (fs::path(dir_.path().toStdString()) / "tem\xe9.dat").string();
+  writeFile(latin, "T\n3 1\n");
+  TextEditorWindow named(latin, platform_);
+  EXPECT_EQ(named.editor()->toPlainText(), "T\n3 1\n");
+  named.editor()->moveCursor(QTextCursor::End);
+  named.editor()->insertPlainText("4\n");
+  ASSERT_TRUE(named.save());
+  EXPECT_EQ(readFile(latin), "T\n3 1\n4\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path().toStdString()), fs::directory_iterator{}), 2);
 }
 
 TEST_F(EditorTest, ClosingWithUnsavedChangesAsks) {

@@ -82,6 +82,8 @@ class TestPlatform : public QtPlatform {
   std::vector<std::pair<int, int>> editorPlaces;  // line and column of the cursor in the editor
   SaveChoice saveChoice = SaveChoice::Discard;
   int saveQuestions = 0;
+  ReloadChoice reloadChoice = ReloadChoice::Cancel;
+  int reloadQuestions = 0;
   std::string out;
 
   void standardOutput(std::string_view text) override { out += text; }
@@ -111,7 +113,7 @@ class TestPlatform : public QtPlatform {
     return std::nullopt;
   }
   void runEditor(TextEditorWindow& editor) override {
-    viewed.push_back(editor.path().toStdString());
+    viewed.push_back(editor.nativePath());
     const QTextCursor at = editor.editor()->textCursor();
     editorPlaces.emplace_back(at.blockNumber() + 1, at.positionInBlock() + 1);
     if (onEditor) onEditor(editor);
@@ -123,6 +125,10 @@ class TestPlatform : public QtPlatform {
   SaveChoice askSaveChanges(const QString&) override {
     ++saveQuestions;
     return saveChoice;
+  }
+  ReloadChoice askReloadOrOverwrite(const QString&) override {
+    ++reloadQuestions;
+    return reloadChoice;
   }
 
  public:
