@@ -26,6 +26,7 @@
 #include "run/dispatcher.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
+#include "ui/core/step_export.h"
 #include "ui/core/templates.h"
 #include "ui/core/terminal_progress.h"
 
@@ -71,6 +72,9 @@ constexpr const char* kHelp =
     "                                     (one data file only)\n"
     "  --output-dir DIR                   copy each DATAFILE into DIR (created if missing)\n"
     "                                     and work on the copy\n"
+    "  --steps FILE                       write the steps of every run into FILE, one JSON\n"
+    "                                     object per line (whole arrays up to order 16)\n"
+    "  --steps-latex FILE                 write the steps of every run into FILE as LaTeX\n"
     "  -q, --quiet                        no progress line on standard error (shown only\n"
     "                                     when it is a terminal)\n"
     "  -h, --help                         this text\n"
@@ -157,6 +161,8 @@ struct Options {
   int runs = 1;
   std::optional<std::string> output;     // one data file: the copy to work on
   std::optional<std::string> outputDir;  // the folder of the copies
+  std::optional<std::string> steps;      // --steps: the JSON Lines file
+  std::optional<std::string> stepsLatex; // --steps-latex: the LaTeX file
   bool quiet = false;                    // no progress display on standard error
   bool help = false;
   bool version = false;
@@ -197,6 +203,8 @@ enum OptionCode : int {
   kOptOutputDir,
   kOptVersion,
   kOptAfterRead,
+  kOptSteps,
+  kOptStepsLatex,
 };
 
 const struct option kLongOptions[] = {
@@ -221,6 +229,8 @@ const struct option kLongOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion},
     {"after-read", no_argument, nullptr, kOptAfterRead},
+    {"steps", required_argument, nullptr, kOptSteps},
+    {"steps-latex", required_argument, nullptr, kOptStepsLatex},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -284,6 +294,8 @@ Options parse(int argc, char** argv) {
       }
       case kOptOutput: o.output = std::string(value); break;
       case kOptOutputDir: o.outputDir = std::string(value); break;
+      case kOptSteps: o.steps = std::string(value); break;
+      case kOptStepsLatex: o.stepsLatex = std::string(value); break;
       case ':':
         throw UsageError{"option " + asWritten(written) + " needs a value"};
       case '?':
@@ -362,7 +374,7 @@ void makeChoices(ModelDialog& dialog, const Choices& c) {
 
 // One whole session on one data file: the choices, "Selecteaza", "Citeste"
 // and the runs. The file's exit status.
-int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
+int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat, BatchSteps& steps) {
   const std::string& prefix = plat.prefix;
   if (!usableDataFile(dataFile, prefix)) return 1;
   std::string target = dataFile;
@@ -406,6 +418,7 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
   if (stopped()) return 1;
   need(dialog.click(kIdRead), "Citeste");
   if (stopped()) return 1;
+  steps.afterRead(problem());
 
   // Choices changed after the read, as a user may change them before
   // pressing "REZOLVA !".
@@ -422,7 +435,12 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
                 << std::endl;
       return 1;
     }
-    dialog.click(kIdSolve);
+    steps.beforeRun(problem());
+    {
+      StepScope scope(steps.listener());
+      dialog.click(kIdSolve);
+    }
+    steps.afterRun(lastRunResult(), dataFile, r + 1);
     // A run that wrote nothing (its message says why) fails the file.
     if (stopped() || lastRunResult().status == RunStatus::Refused) return 1;
   }
@@ -481,11 +499,15 @@ int main(int argc, char** argv) {
   // The progress line, on a terminal only; --quiet silences it.
   TerminalProgress progress(std::cerr);
   MonitorScope progressScope(!options.quiet && TerminalProgress::standardErrorIsTerminal() ? &progress : nullptr);
+  // The steps of every run, written at the end.
+  BatchSteps steps;
+  steps.jsonPath = options.steps;
+  steps.latexPath = options.stepsLatex;
   for (const std::string& file : options.dataFiles) {
     plat.prefix = several ? file + ": " : std::string();
     int fileStatus = 1;
     try {
-      fileStatus = runOne(options, file, plat);
+      fileStatus = runOne(options, file, plat, steps);
     } catch (const NotAllowed& e) {
       std::cerr << kProgram << ": " << plat.prefix << e.message << std::endl;
       fileStatus = 1;
@@ -494,5 +516,9 @@ int main(int argc, char** argv) {
     status = std::max(status, fileStatus);
   }
   setPlatform(nullptr);
+  if (std::string error; steps.enabled() && !steps.write(error)) {
+    std::cerr << kProgram << ": " << error << std::endl;
+    status = std::max(status, 1);
+  }
   return finish(status);
 }

@@ -170,6 +170,7 @@ ReadSnapshot snapshotRead(const ProblemState& ps, const ValueTexts* texts) {
   ExactInput in;
   in.n = n;
   in.nb = ps.nb;
+  in.fromRead = true;
   // The matrix.
   const bool packedRead = ps.matrixKind == MatrixKind::Symmetric && ps.inputSource == InputSource::DataFile &&
                           methodReadsPacked(ps.methodIndex) && !s.AV.empty();

@@ -33,6 +33,7 @@ struct ExactInput {
   ExactSource matrixSource = ExactSource::Stored;
   ExactSource rhsSource = ExactSource::Stored;
   std::string generator;  // the generator's name (matrixSource Formula)
+  bool fromRead = false;  // the data of the read, not the values a run started from
 
   bool empty() const { return n <= 0; }
   const ExactNumber& a(std::int32_t i, std::int32_t j) const {

@@ -136,6 +136,8 @@ void StepRecorder::step(const StepEvent& e) {
 StepRun StepRecorder::finish(const RunResult& result) {
   active_ = false;
   run_.result = result;
+  // The run converts the relaxation factor as it starts.
+  run_.start.omega = result.omega;
   // The determinant as it accumulates, on the step that fixed each factor:
   // Gauss multiplies in single precision, LU in double; Cholesky forms the
   // product p of S's diagonal and the determinant is p * p.

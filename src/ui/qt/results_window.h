@@ -29,6 +29,7 @@ class OutcomeLine;
 class PivotPlot;
 class PowerPlot;
 class ReportView;
+class StepView;
 
 class ResultsWindow : public QWidget {
   Q_OBJECT
@@ -55,6 +56,7 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergencePlot() const { return convergence_; }
   PowerPlot* powerPlot() const { return power_; }
   PivotPlot* pivotPlot() const { return pivots_; }
+  StepView* stepView() const { return steps_; }
   QTabWidget* tabs() const { return tabs_; }
   // Where the last run's report starts in the file (none when it wrote none).
   std::optional<std::uint64_t> lastReportStart() const { return lastReportStart_; }
@@ -78,6 +80,7 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergence_;
   PowerPlot* power_;
   PivotPlot* pivots_;
+  StepView* steps_;
 
   NoticeRules rules_;
   TraceRecorder recorder_;

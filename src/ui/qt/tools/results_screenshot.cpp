@@ -2,6 +2,11 @@
 // into one PNG file (used by scripts/screenshot):
 //   gauss DATAFILE OUT.png  - Gauss with the determinant: the report view
 //   sor DATAFILE OUT.png    - two SOR runs (omega 1.0 and 1.5), curves overlaid
+//   steps DATAFILE OUT.png [PAGE [METHOD]] - the step view at PAGE after a run of
+//                             METHOD (1..5 of the list, default Gauss; cond1..cond4 the
+//                             condition number with that norm), results window only
+//   exact DATAFILE OUT.png [PAGE] - Gauss on the generated Hilbert matrix, the step
+//                             view with the exact values beside (results window only)
 // The data file is copied to a scratch folder first; the session clicks the
 // window's own controls.
 #include <QAbstractButton>
@@ -17,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/platform.h"
 #include "ui/core/dialog_host.h"
@@ -28,6 +34,7 @@
 #include "ui/qt/qt_dialog_host.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/results_window.h"
+#include "ui/qt/step_view.h"
 
 namespace {
 
@@ -88,9 +95,30 @@ int main(int argc, char** argv) {
   QtDialog& w = *MainDialog();
   ResultsWindow& r = *Results();
 
+  const bool stepsOnly = mode == QLatin1String("steps") || mode == QLatin1String("exact");
+  const QString method = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("1");
+  if (stepsOnly && !method.startsWith(QLatin1String("cond"))) choose(w, kIdMethodList, method.toInt());
+  if (mode == QLatin1String("exact")) {
+    press(w, kIdGenerated);
+    choose(w, kIdGeneratorList, 1);
+  }
   press(w, kIdSelect);
   press(w, kIdRead);
-  if (mode == QLatin1String("gauss")) {
+  if (stepsOnly) {
+    if (method.startsWith(QLatin1String("cond"))) {
+      press(w, kIdConditionNumber);
+      press(w, kIdRead);
+      choose(w, kIdNormList, method.mid(4).toInt());
+    } else {
+      type(w, kIdEps, QStringLiteral("0.00001"));
+      type(w, kIdNlim, QStringLiteral("200"));
+      type(w, kIdOmega, QStringLiteral("1.2"));
+    }
+    press(w, kIdSolve);
+    r.tabs()->setCurrentWidget(r.stepView());
+    if (mode == QLatin1String("exact")) r.stepView()->setExact(true);
+    r.stepView()->setPage(argc > 4 ? std::size_t(std::atoi(argv[4])) : 1);
+  } else if (mode == QLatin1String("gauss")) {
     choose(w, kIdMethodList, 1);
     press(w, kIdDeterminant);
     press(w, kIdSolve);
@@ -106,6 +134,13 @@ int main(int argc, char** argv) {
   }
   for (int k = 0; k < 5; ++k) QApplication::processEvents();
 
+  if (stepsOnly) {
+    const bool ok = r.grab().save(QString::fromLocal8Bit(argv[3]));
+    MainDialog().reset();
+    setDialogHost(nullptr);
+    setPlatform(nullptr);
+    return ok ? 0 : 1;
+  }
   // Both windows side by side, as they stand on the desktop.
   const QPixmap left = w.grab();
   const QPixmap right = r.grab();
