@@ -409,14 +409,19 @@ void eliminationWords(const StepSession& s, const RecordedStep& st, StepPage& p)
   if (k == n) {
     p.lines.push_back("Ultimul pivot: u(" + std::to_string(n) + "," + std::to_string(n) + ") = " + factNumber(st.pivot) + ".");
   } else {
-    if (!st.candidates.empty())
+    if (!st.candidates.empty()) {
+      std::string magnitudes;
+      for (std::size_t q = 0; q < st.candidates.size(); ++q)
+        magnitudes += (q ? ", " : "") + factNumber(std::fabs(st.candidates[q]));
       p.lines.push_back("Cautarea pivotului in coloana " + std::to_string(k) + ", liniile " + std::to_string(k) + ".." +
-                        std::to_string(n) + ": " + valueList("a", st.candidates, k, k) + ".");
+                        std::to_string(n) + ": " + valueList("a", st.candidates, k, k) + "; modulele: " + magnitudes + ".");
+    }
     p.lines.push_back("Cel mai mare in modul: linia " + std::to_string(st.pivotRow) + ", |" + factNumber(st.pivot) +
                       "| = " + factNumber(std::fabs(st.pivot)) + ".");
   }
   p.lines.push_back(std::string("Testul pivotului: |") + factNumber(st.pivot) + (failed ? "| < " : "| >= ") +
-                    threshold(st.threshold) + (failed ? ": nu trece; metoda se opreste." : ": trece."));
+                    threshold(st.threshold) + (failed ? ": nu trece; metoda se opreste." : ": trece") +
+                    (failed ? "" : " (un modul egal cu pragul trece).") );
   if (failed || k == n) {
     if (!failed && st.determinant) p.lines.push_back(determinantText(st, false));
     return;
