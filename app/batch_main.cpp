@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/exercises.h"
 #include "core/platform.h"
 #include "core/problem_state.h"
 #include "io/data_file.h"
@@ -45,6 +46,7 @@ constexpr const char* kUsageLine = "Usage: parvela-batch [options] DATAFILE...\n
 
 constexpr const char* kHelp =
     "Usage: parvela-batch [options] DATAFILE...\n"
+    "       parvela-batch --exercises=KIND [--order N] [--count K] [--seed S] [--log-cond K] DIR\n"
     "\n"
     "Reads the problem from each DATAFILE and writes the report into it, after the\n"
     "data, as the window does for \"Citeste\" and \"REZOLVA !\". Several files are\n"
@@ -75,6 +77,13 @@ constexpr const char* kHelp =
     "  --steps FILE                       write the steps of every run into FILE, one JSON\n"
     "                                     object per line (whole arrays up to order 16)\n"
     "  --steps-latex FILE                 write the steps of every run into FILE as LaTeX\n"
+    "  --exercises KIND                   write an exercise set into the folder DIR instead:\n"
+    "                                     DIR/ex01.dat... and the answer key DIR/solutii.txt;\n"
+    "                                     KIND pivoting | dominant | spd | ill | singular\n"
+    "  --order N  --count K  --seed S     the set's order (2 to 30, default 4), number of\n"
+    "                                     files (1 to 99, default 10) and seed (default 1)\n"
+    "  --log-cond K                       ill: the condition number near 10^K (1 to 12,\n"
+    "                                     default 4)\n"
     "  -q, --quiet                        no progress line on standard error (shown only\n"
     "                                     when it is a terminal)\n"
     "  -h, --help                         this text\n"
@@ -167,6 +176,11 @@ struct Options {
   bool help = false;
   bool version = false;
   std::vector<std::string> dataFiles;
+  // --exercises: an exercise set is written instead of runs.
+  std::optional<ExerciseKind> exercises;
+  ExerciseRequest request;
+  std::vector<std::string> setOptions;  // --order, ... as given
+  bool runOptions = false;              // an option of the runs was given
 };
 
 int choose(std::string_view option, std::string_view value,
@@ -205,6 +219,11 @@ enum OptionCode : int {
   kOptAfterRead,
   kOptSteps,
   kOptStepsLatex,
+  kOptExercises,
+  kOptOrder,
+  kOptCount,
+  kOptSeed,
+  kOptLogCond,
 };
 
 const struct option kLongOptions[] = {
@@ -231,6 +250,11 @@ const struct option kLongOptions[] = {
     {"after-read", no_argument, nullptr, kOptAfterRead},
     {"steps", required_argument, nullptr, kOptSteps},
     {"steps-latex", required_argument, nullptr, kOptStepsLatex},
+    {"exercises", required_argument, nullptr, kOptExercises},
+    {"order", required_argument, nullptr, kOptOrder},
+    {"count", required_argument, nullptr, kOptCount},
+    {"seed", required_argument, nullptr, kOptSeed},
+    {"log-cond", required_argument, nullptr, kOptLogCond},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -238,6 +262,29 @@ const char* longName(int code) {
   for (const struct option* o = kLongOptions; o->name; ++o)
     if (o->val == code) return o->name;
   return "?";
+}
+
+// A decimal integer in [lo, hi], or a usage error.
+std::int64_t integerValue(const std::string& option, std::string_view value, std::int64_t lo, std::int64_t hi) {
+  std::string v(value);
+  char* end = nullptr;
+  errno = 0;
+  const long long n = std::strtoll(v.c_str(), &end, 10);
+  if (v.empty() || *end != '\0' || errno != 0 || n < lo || n > hi)
+    throw UsageError{"bad value for " + option + ": '" + v + "' (" + std::to_string(lo) + " to " +
+                     std::to_string(hi) + ")"};
+  return n;
+}
+
+// A seed: any decimal number of 64 bits, no sign.
+std::uint64_t seedValue(std::string_view value) {
+  std::string v(value);
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+  if (v.empty() || v[0] < '0' || v[0] > '9' || *end != '\0' || errno != 0)
+    throw UsageError{"bad value for --seed: '" + v + "' (a number from 0 to 18446744073709551615)"};
+  return n;
 }
 
 // The option as the user wrote it, without a "=value" part.
@@ -259,6 +306,10 @@ Options parse(int argc, char** argv) {
     const std::string_view value = optarg ? optarg : "";
     const std::string name = std::string("--") + (c >= kOptProblem ? longName(c) : "");
     Choices& ch = o.changing ? o.afterRead : o.beforeRead;
+    const bool setOption = c == kOptExercises || c == kOptOrder || c == kOptCount || c == kOptSeed ||
+                           c == kOptLogCond;
+    if (setOption && c != kOptExercises) o.setOptions.push_back(name);
+    if (!setOption && c >= kOptProblem && c != kOptVersion) o.runOptions = true;
     switch (c) {
       case kOptAfterRead: o.changing = true; break;
       case 'h': o.help = true; break;
@@ -296,6 +347,15 @@ Options parse(int argc, char** argv) {
       case kOptOutputDir: o.outputDir = std::string(value); break;
       case kOptSteps: o.steps = std::string(value); break;
       case kOptStepsLatex: o.stepsLatex = std::string(value); break;
+      case kOptExercises:
+        o.exercises = exerciseKindByName(value);
+        if (!o.exercises) throw UsageError{"bad value for --exercises: '" + std::string(value) + "'"};
+        o.request.kind = *o.exercises;
+        break;
+      case kOptOrder: o.request.order = int(integerValue(name, value, kMinExerciseOrder, kMaxExerciseOrder)); break;
+      case kOptCount: o.request.count = int(integerValue(name, value, 1, kMaxExerciseCount)); break;
+      case kOptSeed: o.request.seed = seedValue(value); break;
+      case kOptLogCond: o.request.logCond = int(integerValue(name, value, kMinLogCond, kMaxLogCond)); break;
       case ':':
         throw UsageError{"option " + asWritten(written) + " needs a value"};
       case '?':
@@ -307,6 +367,15 @@ Options parse(int argc, char** argv) {
   }
   for (int k = optind; k < argc; ++k) o.dataFiles.emplace_back(argv[k]);
   if (o.help || o.version) return o;
+  if (o.exercises) {
+    if (o.runOptions) throw UsageError{"--exercises takes only --order, --count, --seed, --log-cond and a folder"};
+    if (o.dataFiles.size() != 1) throw UsageError{"--exercises takes one folder"};
+    if (o.request.kind != ExerciseKind::Ill &&
+        std::find(o.setOptions.begin(), o.setOptions.end(), "--log-cond") != o.setOptions.end())
+      throw UsageError{"--log-cond goes with --exercises=ill"};
+    return o;
+  }
+  if (!o.setOptions.empty()) throw UsageError{o.setOptions.front() + " goes with --exercises"};
   if (o.dataFiles.empty()) throw UsageError{"no data file given"};
   if (o.output && o.outputDir) throw UsageError{"--output and --output-dir exclude each other"};
   if (o.output && o.dataFiles.size() > 1) throw UsageError{"--output takes one data file; use --output-dir DIR for several"};
@@ -447,6 +516,19 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat, B
   return 0;
 }
 
+// --exercises: the set and its key in the folder. Nothing is replaced.
+int writeExercises(const Options& o) {
+  const std::string& dir = o.dataFiles.front();
+  const ExerciseSetResult r = writeExerciseSet(o.request, dir);
+  if (!r.ok) {
+    std::cerr << kProgram << ": " << r.error << std::endl;
+    return 1;
+  }
+  std::cout << o.request.count << " exercitii in " << dir << ", solutiile in "
+            << (fs::path(dir) / kAnswerKeyName).string() << "\n";
+  return 0;
+}
+
 // Everything written to standard output has reached it.
 bool standardOutputWritten() {
   std::cout.flush();
@@ -482,6 +564,7 @@ int main(int argc, char** argv) {
     std::cout << "parvela-batch (Parvela) " PARVELA_VERSION "\n";
     return finish(0);
   }
+  if (options.exercises) return finish(writeExercises(options));
   if (options.outputDir) {
     std::error_code ec;
     fs::create_directories(*options.outputDir, ec);

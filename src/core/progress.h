@@ -24,6 +24,7 @@ enum class Stage {
   Iteration,        // "Iteratia it din nlim"; measure = max|x - x_ant|, part = right-hand side
   PowerMethod,      // "Metoda puterii: iteratia i"; measure = convergence measure, part = pass
   Verification,     // "Verificare": right-hand side k of nb
+  ReportAssembly,   // the report's text: part = what (1 matrix rows, 2 solutions, 3 check)
   ReportWrite,      // "Scriere raport": bytes written
 };
 

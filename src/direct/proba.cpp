@@ -82,6 +82,7 @@ void PROBA(std::int32_t n, std::int32_t nb, const float* A, const float* B, cons
   const std::int32_t wn = WIDTH(n);
   const std::string residualFormat = fillWidths("(I<>,T<>,1pG15.7)", {wn + 1, wn + 4});
   for (std::int32_t k = 1; k <= nb; ++k) {
+    checkpoint(Stage::ReportAssembly, k, nb, std::numeric_limits<double>::quiet_NaN(), 3);
     const float* DIF1 = DIF.data() + static_cast<std::size_t>(k - 1) * rows;
     out.write(fillWidths("(/,a,I<>,a)", {WIDTH(k)}),
               {isSystem ? " Solutia nr. " : " Coloana nr. ", k, ":"});

@@ -2,11 +2,13 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "core/norm_choice.h"
 #include "core/problem_state.h"
+#include "core/progress.h"
 #include "io/fortran_io.h"
 
 namespace parvela {
@@ -31,6 +33,9 @@ void printRows(std::int32_t rows, std::int32_t cols, const float* M, bool spaced
   // asks for beyond its own need.
   out.reserveFor(r * (c * 16 + (c / 5 + 1) * 2 + 2) + c * 26 + 64);
   for (std::size_t i = 0; i < r; ++i) {
+    if (i % 64 == 0)
+      checkpoint(Stage::ReportAssembly, static_cast<std::int64_t>(i), rows,
+                 std::numeric_limits<double>::quiet_NaN(), 1);
     for (std::size_t j = 0; j < c; ++j) row[j] = M[j * r + i];
     out.print(row);
     if (spaced) out.print();

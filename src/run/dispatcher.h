@@ -29,7 +29,10 @@ const RunResult& lastRunResult();
 // the header and the driver write into private units (handed over through
 // `report` and `standardOutput` when given), and nothing is checked against
 // or written into any file, nor shown to the user. The state ends as the
-// driver leaves it, as after a run.
+// driver leaves it, as after a run. The copy must come from the program's
+// state (its name lists and choices); the caller owns any threads' use of
+// it. Nothing else is shared, so runs on private states may go on while
+// the window reads or runs on its own.
 RunResult runOnPrivateState(ProblemState& state, std::string* report = nullptr,
                             std::string* standardOutput = nullptr);
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,21 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatusTwo) {
       "--output o.dat --output-dir d x.dat",
       "--output-dir d a/x.dat b/x.dat",     // both copies would be d/x.dat
       "--method Gauss --",                  // no data file after the options
+      "--exercises=easy d",                 // not a kind
+      "--exercises=ill --log-cond 0 d",
+      "--exercises=ill --log-cond 13 d",
+      "--exercises=spd --log-cond 3 d",     // the condition is for ill alone
+      "--exercises=spd --order 1 d",
+      "--exercises=spd --order 31 d",
+      "--exercises=spd --count 0 d",
+      "--exercises=spd --count 100 d",
+      "--exercises=spd --seed -1 d",
+      "--exercises=spd --seed 18446744073709551616 d",
+      "--exercises=spd --method Gauss d",   // a set is not a run
+      "--exercises=spd a b",                // one folder
+      "--exercises=spd",
+      "--order 3 x.dat",                    // only with --exercises
+      "--e spd d",                          // ambiguous: --eps or --exercises
   };
   for (const char* args : bad) {
     Result r = batch(args);
@@ -174,6 +190,96 @@ TEST_F(BatchFiles, OutputCopyThatDoesNotFitLeavesNoFile) {
   EXPECT_EQ(r.status, 1) << r.output;
   EXPECT_NE(r.output.find("cannot copy"), std::string::npos) << r.output;
   EXPECT_TRUE(std::filesystem::is_empty(mnt)) << "a partial copy or temporary file was left";
+}
+
+// The abbreviations the documentation promises stay unambiguous next to
+// the options of the exercise sets.
+TEST_F(BatchFiles, PromisedAbbreviationsStillWork) {
+  Result r = batch("--meth Gauss --output " + path("copy.dat") + " " + path("s.dat"));
+  EXPECT_EQ(r.status, 0) << r.output;
+  r = batch("--ex=spd --or=2 --co=1 --se=3 " + path("set"));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "set" / "ex01.dat"));
+}
+
+std::string readAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The numbers after "x(i) =" in a report (the last run's, one system).
+std::vector<double> solutionOf(const std::string& report) {
+  std::vector<double> x;
+  for (std::size_t at = report.find(" x("); at != std::string::npos; at = report.find(" x(", at + 1)) {
+    const std::size_t eq = report.find('=', at);
+    x.push_back(std::strtod(report.c_str() + eq + 1, nullptr));
+  }
+  return x;
+}
+
+// "x = (1, -2, 3)" of exercise `name` in the answer key.
+std::vector<double> keySolution(const std::string& key, const std::string& name) {
+  std::vector<double> x;
+  const std::size_t at = key.find("x = (", key.find(name + "\n"));
+  if (at == std::string::npos) return x;
+  const char* p = key.c_str() + at + 5;
+  while (*p && *p != ')') {
+    char* end = nullptr;
+    x.push_back(std::strtod(p, &end));
+    p = *end == ',' ? end + 1 : end;
+  }
+  return x;
+}
+
+// A set as the program reads it: each kind's file, run with the choices the
+// key names, gives the key's answer.
+TEST_F(BatchFiles, ExerciseSetsReadAndSolveAsTheirKeySays) {
+  struct Case {
+    const char* kind;
+    const char* run;  // the options of the run on ex02.dat
+  } cases[] = {
+      {"pivoting", "--method Gauss"},
+      {"spd", "--method Cholesky --matrix symmetric"},
+      {"dominant", "--method Gauss-Seidel --eps 1e-5 --nlim 1000"},
+      {"ill --log-cond 3", "--method LU"},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = std::string(c.kind).substr(0, std::string(c.kind).find(' '));
+    Result r = batch("--exercises " + std::string(c.kind) + " --order 5 --count 2 --seed 4 " + path(folder.c_str()));
+    ASSERT_EQ(r.status, 0) << c.kind << r.output;
+    EXPECT_EQ(r.output, "2 exercitii in " + (dir_ / folder).string() + ", solutiile in " +
+                            (dir_ / folder / "solutii.txt").string() + "\n");
+    const std::filesystem::path ex = dir_ / folder / "ex02.dat";
+    const std::string data = readAll(ex);
+    r = batch(std::string(c.run) + " " + path((folder + "/ex02.dat").c_str()));
+    ASSERT_EQ(r.status, 0) << c.kind << r.output;
+    const std::string key = readAll(dir_ / folder / "solutii.txt");
+    const std::vector<double> want = keySolution(key, "ex02.dat");
+    const std::vector<double> got = solutionOf(readAll(ex).substr(data.size()));
+    ASSERT_EQ(got.size(), 5u) << c.kind;
+    ASSERT_EQ(want.size(), 5u) << c.kind << key;
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_NEAR(got[i], want[i], 1e-2) << c.kind << " x(" << i + 1 << ")";
+    if (folder == "dominant") {
+      // The sweeps the key gives are those of this run.
+      const std::string report = readAll(ex).substr(data.size());
+      const std::size_t n = report.find("Numar iteratii:");
+      ASSERT_NE(n, std::string::npos) << report;
+      const long sweeps = std::strtol(report.c_str() + n + 15, nullptr, 10);
+      const std::size_t k = key.find("Nlim 1000: ", key.find("ex02.dat\n"));
+      ASSERT_NE(k, std::string::npos) << key;
+      EXPECT_EQ(key.substr(k + 11, key.find('\n', k) - k - 11), std::to_string(sweeps) + " iteratii");
+    }
+  }
+}
+
+TEST_F(BatchFiles, ExerciseSetNeverReplacesAFile) {
+  std::filesystem::create_directories(dir_ / "set");
+  std::ofstream(dir_ / "set" / "solutii.txt") << "mine";
+  Result r = batch("--exercises pivoting --count 2 " + path("set"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("solutii.txt exista deja"), std::string::npos) << r.output;
+  EXPECT_EQ(readAll(dir_ / "set" / "solutii.txt"), "mine");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "set" / "ex01.dat"));
 }
 
 }  // namespace

@@ -20,6 +20,9 @@ TEST(ProgressText, TheWordsOfEveryStage) {
   EXPECT_EQ(progressText({Stage::PowerMethod, 41, 1000, 0.0, 3}), "Metoda puterii: iteratia 41 (trecerea 3)");
   EXPECT_EQ(progressText({Stage::Verification, 1, 2}), "Verificare");
   EXPECT_EQ(progressText({Stage::ReportWrite, 0, 10}), "Scriere raport");
+  EXPECT_EQ(progressText({Stage::ReportAssembly, 700, 1500, 0.0, 2}),
+            "Pregatire raport: solutiile, coloana 700 din 1500");
+  EXPECT_EQ(progressText({Stage::ReportAssembly, 64, 1500, 0.0, 1}), "Pregatire raport: matricea, linia 64 din 1500");
   EXPECT_EQ(progressText({Stage::Reading, 3 << 20, 80 << 20}), "Citire date: 3,0 MB din 80,0 MB");
   EXPECT_EQ(progressText({Stage::Generating, 2, 5}), "Generare matrice: coloana 2 din 5");
 

@@ -57,6 +57,12 @@ std::string progressText(const Progress& p) {
     }
     case Stage::Verification:
       return "Verificare";
+    case Stage::ReportAssembly: {
+      static constexpr const char* kParts[] = {"", "matricea, linia ", "solutiile, coloana ",
+                                               "proba, coloana "};
+      const std::int32_t part = p.part >= 1 && p.part <= 3 ? p.part : 0;
+      return std::string("Pregatire raport: ") + kParts[part] + num(p.done) + ofTotal(p);
+    }
     case Stage::ReportWrite:
       return "Scriere raport";
   }

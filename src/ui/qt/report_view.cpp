@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -22,7 +23,9 @@
 
 #include <algorithm>
 
+#include "core/platform.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/report_pdf.h"
 #include "ui/qt/text_editor.h"
 
 namespace parvela::qt {
@@ -51,6 +54,8 @@ int indexAt(const QString& line, int col) {
   return int(line.size());
 }
 
+}  // namespace
+
 QString expandTabs(const QString& line) {
   if (!line.contains(u'\t')) return line;
   QString out;
@@ -64,8 +69,6 @@ QString expandTabs(const QString& line) {
   }
   return out;
 }
-
-}  // namespace
 
 QFont reportFont() {
   static const QFont font = fixedPitchFont();
@@ -276,6 +279,14 @@ ReportView::ReportView(QWidget* parent) : QWidget(parent) {
   top->addWidget(new QLabel(QStringLiteral("Rulari:"), this));
   top->addWidget(runList_, 1);
   top->addWidget(fileLabel_);
+  pdf_ = new QPushButton(QStringLiteral("PDF..."), this);
+  pdf_->setToolTip(QStringLiteral("Raportul rularii alese, cu graficele ei, intr-un fisier PDF"));
+  print_ = new QPushButton(QStringLiteral("Tipareste..."), this);
+  print_->setToolTip(QStringLiteral("Tipareste raportul rularii alese, cu graficele ei"));
+  pdf_->setEnabled(false);
+  print_->setEnabled(false);
+  top->addWidget(pdf_);
+  top->addWidget(print_);
 
   text_ = new ReportText(file_, this);
 
@@ -307,6 +318,8 @@ ReportView::ReportView(QWidget* parent) : QWidget(parent) {
   layout->addWidget(searchBar_);
 
   connect(runList_, &QComboBox::activated, this, &ReportView::goToRun);
+  connect(pdf_, &QPushButton::clicked, this, &ReportView::saveReportPdf);
+  connect(print_, &QPushButton::clicked, this, &ReportView::printSelectedReport);
   connect(searchBox_, &QLineEdit::returnPressed, this, [this] {
     findNext(!(QApplication::keyboardModifiers() & Qt::ShiftModifier));
   });
@@ -333,6 +346,8 @@ void ReportView::clear() {
   runs_.clear();
   runList_->clear();
   fileLabel_->clear();
+  pdf_->setEnabled(false);
+  print_->setEnabled(false);
   text_->reload();
 }
 
@@ -343,6 +358,8 @@ bool ReportView::showFile(const QString& path, std::uint64_t dataEnd, std::optio
   for (std::size_t k = 0; k < runs_.size(); ++k) runList_->addItem(fromStd(runs_[k].title(k + 1)));
   fileLabel_->setText(QFileInfo(path).fileName());
   fileLabel_->setToolTip(path);
+  pdf_->setEnabled(!runs_.empty());
+  print_->setEnabled(!runs_.empty());
   text_->reload();
   searchFrom_ = 0;
 
@@ -397,6 +414,38 @@ bool ReportView::findNext(bool forward) {
   text_->select({match->line, col}, {match->line, col + len});
   searchFrom_ = forward ? match->offset + 1 : match->offset;
   return true;
+}
+
+std::optional<PrintedReport> ReportView::selectedReport() {
+  const int index = runList_->currentIndex();
+  if (index < 0 || std::size_t(index) >= runs_.size()) return std::nullopt;
+  const ReportEntry& entry = runs_[std::size_t(index)];
+  PrintedReport report;
+  report.fileName = QFileInfo(fromStd(file_.path())).fileName();
+  report.lines = reportLines(file_, entry);
+  if (lookup_) report.run = lookup_(entry);
+  return report;
+}
+
+bool ReportView::saveReportPdf() {
+  const std::optional<PrintedReport> report = selectedReport();
+  if (!report) return false;
+  const QString suggested = QFileInfo(fromStd(file_.path())).completeBaseName() +
+                            QStringLiteral("-rularea-%1.pdf").arg(runList_->currentIndex() + 1);
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Raportul ca PDF"),
+                                                    QFileInfo(fromStd(file_.path())).dir().filePath(suggested),
+                                                    QStringLiteral("Documente PDF (*.pdf)"));
+  if (path.isEmpty()) return false;
+  if (!writeReportPdf(path, *report)) {
+    platform().messageBox("Fisierul " + path.toStdString() + " nu poate fi scris.", "Error", IconKind::Error);
+    return false;
+  }
+  return true;
+}
+
+bool ReportView::printSelectedReport() {
+  const std::optional<PrintedReport> report = selectedReport();
+  return report && printReport(*report, this);
 }
 
 }  // namespace parvela::qt

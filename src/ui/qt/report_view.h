@@ -10,22 +10,29 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "ui/core/paged_file.h"
 #include "ui/core/report_index.h"
+#include "ui/core/run_record.h"
+#include "ui/qt/report_pdf.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace parvela::qt {
 
 // A fixed-pitch font: DejaVu Sans Mono where it is installed, else the
 // first family the font system reports as fixed pitch.
 QFont reportFont();
+// The line with its tabs replaced by blanks up to the next multiple of 8
+// columns, as the view draws it.
+QString expandTabs(const QString& line);
 
 // Position in the text: line, and character in the line.
 struct TextPos {
@@ -98,6 +105,19 @@ class ReportView : public QWidget {
   // false when there is none.
   bool findNext(bool forward = true);
 
+  // The run of this session that wrote a report of the file, when known:
+  // its plots go with the report on paper.
+  using RunLookup = std::function<std::optional<RunRecord>(const ReportEntry&)>;
+  void setRunLookup(RunLookup lookup) { lookup_ = std::move(lookup); }
+  // The report of the run chosen in the list of runs ("PDF..." and
+  // "Tipareste..." take it); nothing when the file holds no run.
+  std::optional<PrintedReport> selectedReport();
+  // "PDF...": asks for a file name and writes the selected report.
+  bool saveReportPdf();
+  bool printSelectedReport();
+  QPushButton* pdfButton() const { return pdf_; }
+  QPushButton* printButton() const { return print_; }
+
  private:
   void goToRun(int index);
 
@@ -110,7 +130,10 @@ class ReportView : public QWidget {
   QLineEdit* searchBox_;
   QCheckBox* matchCase_;
   QLabel* searchStatus_;
+  QPushButton* pdf_;
+  QPushButton* print_;
   std::uint64_t searchFrom_ = 0;
+  RunLookup lookup_;
 };
 
 }  // namespace parvela::qt

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -12,6 +13,7 @@
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "ui/qt/convergence_plot.h"
+#include "ui/qt/exercise_dialog.h"
 #include "ui/qt/notice_bar.h"
 #include "ui/qt/outcome_line.h"
 #include "ui/qt/pivot_plot.h"
@@ -58,6 +60,11 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   tabs_->addTab(power_, QStringLiteral("Metoda puterii"));
   tabs_->addTab(pivots_, QStringLiteral("Pivoti"));
   tabs_->addTab(steps_, QStringLiteral("Pas cu pas"));
+  auto* exercises = new QPushButton(QStringLiteral("Exercitii..."), tabs_);
+  exercises->setToolTip(QStringLiteral("Scrie un set de exercitii cu solutiile lor"));
+  tabs_->setCornerWidget(exercises, Qt::TopRightCorner);
+  connect(exercises, &QPushButton::clicked, this, &ResultsWindow::openExercises);
+  report_->setRunLookup([this](const ReportEntry& e) { return runOf(e); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(notice_);
@@ -132,6 +139,7 @@ void ResultsWindow::endRun(const RunResult& run) {
     firstSinceRead_ = false;
     rules_.afterRun(s);
     runs_.push_back(record);
+    written_.push_back({InputDataFile().path(), *lastReportStart_});
     convergence_->addRun(record);
     power_->showRun(record);
     pivots_->showRun(record);
@@ -162,6 +170,22 @@ void ResultsWindow::afterSelect() {
   firstSinceRead_ = false;
   notice_->setNotices(rules_.notices(problem()));
   showReport(std::nullopt);
+}
+
+void ResultsWindow::openExercises() {
+  ExerciseDialog dialog(this);
+  dialog.exec();
+}
+
+std::optional<RunRecord> ResultsWindow::runOf(const ReportEntry& entry) const {
+  // A report starts where the run began writing, or a line end later; a
+  // read since then may have put a later run's report in the same place.
+  const std::string& path = report_->file().path();
+  for (std::size_t k = runs_.size(); k-- > 0;) {
+    const Written& w = written_[k];
+    if (w.path == path && entry.offset >= w.start && entry.offset <= w.start + 2) return runs_[k];
+  }
+  return std::nullopt;
 }
 
 void ResultsWindow::choicesChanged() { notice_->setNotices(rules_.notices(problem())); }

@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "ui/core/notices.h"
+#include "ui/core/report_index.h"
 #include "ui/core/run_capture.h"
 #include "ui/core/run_record.h"
 #include "ui/core/run_trace.h"
@@ -66,6 +68,11 @@ class ResultsWindow : public QWidget {
   // screen has no room on the right).
   void follow();
 
+  // "Exercitii...": the dialog that writes an exercise set.
+  void openExercises();
+  // The run of this session that wrote the report `entry` of the file shown.
+  std::optional<RunRecord> runOf(const ReportEntry& entry) const;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -87,6 +94,12 @@ class ResultsWindow : public QWidget {
   std::unique_ptr<CapturingPlatform> capture_;  // installed for the window's life
   Platform* previous_ = nullptr;
   std::vector<RunRecord> runs_;
+  // Where each run of runs_ wrote its report: the file and the offset.
+  struct Written {
+    std::string path;
+    std::uint64_t start = 0;
+  };
+  std::vector<Written> written_;
   std::int32_t runCount_ = 0;
   bool firstSinceRead_ = false;
   std::uint64_t sizeBefore_ = 0;

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineSeries>
+#include <QPushButton>
 #include <QScatterSeries>
 #include <QTabWidget>
 
@@ -182,6 +183,41 @@ TEST_F(ResultsTest, ReportViewShowsExactlyTheBytesEachRunAppendedScrolledToItsSt
     EXPECT_EQ(view->runList()->currentIndex(), 1);
     click(window(), kIdDeterminant);
   }
+}
+
+// "PDF..." and "Tipareste..." take the run chosen in the list of runs: its
+// report's lines as written and, for a run of this session, its plots.
+TEST_F(ResultsTest, PrintedReportIsTheChosenRunsWithItsPlots) {
+  readData("p.dat", kSistem3);
+  ReportView* view = results().reportView();
+  EXPECT_FALSE(view->pdfButton()->isEnabled());
+  select(window(), kIdMethodList, 4);
+  iteration(QStringLiteral("0.0001"), QStringLiteral("100"));
+  solve();
+  select(window(), kIdMethodList, 1);
+  solve();
+  ASSERT_EQ(view->runs().size(), 2u);
+  EXPECT_TRUE(view->pdfButton()->isEnabled());
+  EXPECT_TRUE(view->printButton()->isEnabled());
+  const std::string bytes = readFile(folder() / "p.dat");
+  for (int k : {0, 1}) {
+    view->runList()->setCurrentIndex(k);
+    const std::optional<PrintedReport> report = view->selectedReport();
+    ASSERT_TRUE(report && report->run) << k;
+    EXPECT_EQ(report->fileName, QStringLiteral("p.dat"));
+    EXPECT_EQ(report->run->method, k == 0 ? "Gauss-Seidel" : "Gauss");
+    EXPECT_EQ(report->run->trace.sweeps.empty(), k == 1);
+    const ReportEntry& e = view->runs()[std::size_t(k)];
+    EXPECT_EQ(QString::fromStdString(bytes.substr(e.offset, e.end - e.offset)).trimmed(), report->lines.join(u'\n'));
+  }
+  // The same reports in a file of another session: no plots to go with them.
+  writeFile(folder() / "q.dat", bytes);
+  selectFile(QStringLiteral("q.dat"));
+  ASSERT_EQ(view->runs().size(), 2u);
+  const std::optional<PrintedReport> other = view->selectedReport();
+  ASSERT_TRUE(other);
+  EXPECT_FALSE(other->run);
+  EXPECT_FALSE(other->lines.isEmpty());
 }
 
 TEST_F(ResultsTest, ReportViewSearchesAndCopiesTheTextAsWritten) {
