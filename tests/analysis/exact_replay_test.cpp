@@ -20,6 +20,7 @@
 #include "direct/solutions.h"
 #include "io/fortran_io.h"
 #include "run/dispatcher.h"
+#include "support/recorded_run.h"
 
 namespace parvela {
 namespace {
@@ -213,15 +214,9 @@ TEST(StepReplay, TheLastStepIsWhatTheRunLeftAndTheExactReplayIsExact) {
     SCOPED_TRACE(std::string("method ") + std::to_string(c.method) + ", " + shapeName(c.shape) + ", n = " +
                  std::to_string(c.n) + ", break at " + std::to_string(c.breakAt));
     ProblemState s = stateOf(c);
-    StepRecorder recorder;
-    recorder.begin(s);
     std::string report;
-    RunResult result;
-    {
-      StepScope scope(&recorder);
-      result = runOnPrivateState(s, &report);
-    }
-    const StepRun run = recorder.finish(result);
+    const StepRun run = testing::recordedRun(s, &report);
+    const RunResult& result = run.result;
     const StepKind factorKind = c.method == 1 ? StepKind::Elimination : c.method == 2 ? StepKind::Lu : StepKind::Cholesky;
     const RecordedStep* factor = last(run, factorKind);
     ASSERT_NE(factor, nullptr);
@@ -345,15 +340,8 @@ TEST(StepReplay, AnExactZeroPivotThatTheRunPassedStopsTheReplay) {
   EXPECT_EQ(read.exact->matrixSource, ExactSource::Written);
   EXPECT_EQ(read.exact->a(2, 2).rational(), mpq_class(2611, 10));
 
-  StepRecorder recorder;
-  recorder.begin(s);
-  RunResult result;
-  {
-    StepScope scope(&recorder);
-    result = runOnPrivateState(s);
-  }
-  const StepRun run = recorder.finish(result);
-  ASSERT_FALSE(result.outcome.breakdown.has_value()) << "the single-precision pivot passes";
+  const StepRun run = testing::recordedRun(s);
+  ASSERT_FALSE(run.result.outcome.breakdown.has_value()) << "the single-precision pivot passes";
   const std::optional<ExactInput> input = exactInputFor(run.start, &read);
   ASSERT_TRUE(input.has_value());
   EXPECT_EQ(input->matrixSource, ExactSource::Written);

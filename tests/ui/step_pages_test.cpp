@@ -20,6 +20,7 @@
 #include "core/norm_choice.h"
 #include "io/fortran_io.h"
 #include "run/dispatcher.h"
+#include "support/recorded_run.h"
 #include "ui/core/step_export.h"
 #include "ui/core/step_pages.h"
 
@@ -72,15 +73,8 @@ struct Ran {
 
 Ran runSteps(ProblemState s, const std::string& file = "date.dat", std::int32_t number = 1) {
   const ReadSnapshot read = snapshotRead(s);
-  StepRecorder recorder;
-  recorder.begin(s);
   std::string report;
-  RunResult result;
-  {
-    StepScope scope(&recorder);
-    result = runOnPrivateState(s, &report);
-  }
-  StepRun run = recorder.finish(result);
+  StepRun run = testing::recordedRun(s, &report);
   std::optional<ExactInput> input = exactInputFor(run.start, &read);
   return {StepSession(std::move(run), std::move(input), file, number), report};
 }
