@@ -70,7 +70,7 @@ struct ExactRun {
 };
 
 // Sweeps and power iterations redone at most (the rest: NotReplayed).
-inline constexpr std::size_t kExactIterationLimit = 20000;
+inline constexpr std::size_t kExactIterationLimit = 5000;
 
 // The replay of a run of full detail; nothing above the detail limit or
 // when the run has no steps.

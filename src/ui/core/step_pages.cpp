@@ -851,6 +851,9 @@ StepPage makePage(const StepSession& s, std::size_t page, bool exact) {
     case StepKind::Determinant: break;
   }
   if (!s.run().full() && st.kind != StepKind::Power) p.lines.push_back(summaryNotice());
+  if (s.run().dropped > 0 && i + 1 == s.run().steps.size())
+    p.lines.push_back("Din pasii rularii se pastreaza primii " + std::to_string(StepRun::kMaxSteps - 1) +
+                      " si ultimul; " + std::to_string(s.run().dropped) + " pasi dintre ei nu sunt aratati.");
 
   // The grid: a table for iterations and summaries, else the arrays.
   if (isTableStep(s, st)) {
