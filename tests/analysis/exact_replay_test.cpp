@@ -373,5 +373,50 @@ TEST(StepReplay, DecimalTextsReadExactly) {
   for (const char* bad : {"abc", "1.2.3", "1e", "--1", "1,5"}) EXPECT_FALSE(exactDecimal(bad).has_value()) << bad;
 }
 
+// The condition number's steps: the inverse by elimination with its
+// multipliers kept aside is exact, and the power method's exact estimate
+// goes to the dominant eigenvalue (tridiag(1, 4, 1): 4 + sqrt 2).
+TEST(StepReplay, TheConditionNumbersInverseAndPowerMethodReplayed) {
+  const std::vector<float> A = {4, 1, 0, 1, 4, 1, 0, 1, 4};
+  for (const std::int32_t norm : {1, 4}) {
+    ProblemState s;
+    {
+      ProblemScope scope(s);
+      INITIALIZEDATA();
+    }
+    s.n = 3;
+    s.nb = 3;
+    s.A = A;
+    s.B = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    s.problemKind = ProblemKind::ConditionNumber;
+    s.normSelection = norm;
+    s.normIndex = norm == 4 ? -1 : 0;
+    s.dataRead = true;
+    const StepRun run = testing::recordedRun(s);
+    const std::optional<ExactInput> input = exactInputFor(run.start, nullptr);
+    ASSERT_TRUE(input.has_value());
+    const std::optional<ExactRun> exact = replayExactly(run, *input);
+    ASSERT_TRUE(exact.has_value());
+    std::size_t lastBack = 0, lastPower = 0;
+    for (std::size_t k = 0; k < run.steps.size(); ++k) {
+      if (run.steps[k].kind == StepKind::BackSubstitution) lastBack = k;
+      if (run.steps[k].kind == StepKind::Power && run.steps[k].pass == 1) lastPower = k;
+    }
+    const ExactValues& inv = *exact->steps[lastBack].B;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) {
+        ExactNumber sum;
+        for (int m = 0; m < 3; ++m) sum = sum + ExactNumber::of(A[m * 3 + i]) * inv[j * 3 + m];
+        EXPECT_EQ(sum, ExactNumber::integer(i == j ? 1 : 0)) << "(A A^-1)(" << i << "," << j << ")";
+      }
+    if (norm == 4) {
+      ASSERT_GT(lastPower, 0u);
+      ASSERT_TRUE(exact->steps[lastPower].modulus.has_value());
+      EXPECT_NEAR(exact->steps[lastPower].modulus->toDouble(), 4.0 + std::sqrt(2.0), 1e-4);
+      EXPECT_FALSE(exact->steps[lastPower].modulus->isRational()) << "a modulus is an MPFR value";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace parvela

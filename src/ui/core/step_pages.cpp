@@ -156,7 +156,7 @@ Layout layoutOf(const StepSession& s, const Arrays& a, const RecordedStep* r) {
     l.extra = 1;
     l.vector = true;
     l.vectorName = r && r->kind == StepKind::Forward ? "y" : "x";
-  } else if (a.B && (!r || !isFactorStep(r->kind) || r->kind != StepKind::Cholesky)) {
+  } else if (a.B) {
     l.extra = a.B->cols;
   }
   return l;
@@ -227,7 +227,7 @@ StepGrid matrixGrid(const StepSession& s, const Arrays& a, const Arrays* before,
         if (w && std::memcmp(v, w, sizeof(float)) != 0) cell.mark = CellMark::Changed;
       }
     }
-  g.caption = l.packed ? "S (triunghiul superior, impachetat)" : (l.vector ? "" : "");
+  if (l.packed) g.caption = "S (triunghiul superior, impachetat)";
   return g;
 }
 
@@ -236,10 +236,6 @@ void mark(StepGrid& g, std::int32_t r, std::int32_t c, CellMark m) {
 }
 
 // --- Tables ----------------------------------------------------------------
-
-struct Column {
-  std::string head;
-};
 
 // The rows of a table: the steps of `kind` in the same part (right-hand
 // side, pass) as step i, in a window that ends with it.
