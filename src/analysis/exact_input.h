@@ -73,6 +73,12 @@ struct ReadSnapshot {
 // generated matrix, the texts when given (checked: each must round to the
 // value read, or the values read are taken instead), else the values read.
 ReadSnapshot snapshotRead(const ProblemState& state, const ValueTexts* texts = nullptr);
+// The same with the texts of the data part of `fileText` (the data file the
+// read took them from), as the reader reads them with the state's choices,
+// where the program can tell them.
+ReadSnapshot snapshotRead(const ProblemState& state, std::string_view fileText);
+// The texts of the values of the data part, where the program can tell them.
+std::optional<ValueTexts> writtenTexts(const ProblemState& state, std::string_view fileText);
 
 // The exact data of a run that starts from `start`: the read's when the
 // run starts from what the read left, else the run's own values. Nothing

@@ -418,5 +418,33 @@ TEST(StepReplay, TheConditionNumbersInverseAndPowerMethodReplayed) {
   }
 }
 
+// With the data grid's reader built in, the exact data of a file are its
+// values as written, 0.1 as 1/10.
+TEST(StepReplay, TheDataAsTheFileWritesThem) {
+  ProblemState s;
+  {
+    ProblemScope scope(s);
+    INITIALIZEDATA();
+  }
+  s.n = 2;
+  s.nb = 1;
+  s.A = {0.1f, 0.3f, 0.2f, 1.0f / 0.4f};
+  s.B = {1.0f, 2.0f};
+  s.methodIndex = 1;
+  s.invertElements = true;
+  s.dataRead = true;
+  s.A[0] = 1.0f / 0.1f;
+  s.A[1] = 1.0f / 0.3f;
+  s.A[2] = 1.0f / 0.2f;
+  const std::optional<ValueTexts> texts = writtenTexts(s, "Doua\n2 1\n0.1 0.2\n0.3 0.4\n1 2\n");
+  if (!texts) GTEST_SKIP() << "the values' texts are not at hand in this build";
+  EXPECT_EQ(texts->a, (std::vector<std::string>{"0.1", "0.2", "0.3", "0.4"}));
+  const ReadSnapshot read = snapshotRead(s, texts ? &*texts : nullptr);
+  ASSERT_TRUE(read.exact.has_value());
+  EXPECT_EQ(read.exact->matrixSource, ExactSource::Written);
+  EXPECT_EQ(read.exact->rhsSource, ExactSource::Written);
+  EXPECT_EQ(read.exact->a(2, 1).rational(), mpq_class(10, 3)) << "1 / 0.3, the element inverted exactly";
+}
+
 }  // namespace
 }  // namespace parvela

@@ -448,7 +448,7 @@ void writeStepsText(std::ostream& out, const StepSession& s, bool exact) {
       });
 }
 
-void BatchSteps::afterRead(const ProblemState& state) { read_ = snapshotRead(state); }
+void BatchSteps::afterRead(const ProblemState& state) { read_ = snapshotRead(state, InputDataFile().contents()); }
 
 void BatchSteps::beforeRun(const ProblemState& state) {
   if (enabled()) recorder_.begin(state);

@@ -159,7 +159,9 @@ StepView::StepView(QWidget* parent) : QWidget(parent) {
 
 std::size_t StepView::pageCount() const { return parvela::pageCount(session_); }
 
-void StepView::afterRead(bool ok) { read_ = ok ? snapshotRead(problem()) : ReadSnapshot{}; }
+void StepView::afterRead(bool ok) {
+  read_ = ok ? snapshotRead(problem(), InputDataFile().contents()) : ReadSnapshot{};
+}
 
 void StepView::beginRun() { recorder_.begin(problem()); }
 
