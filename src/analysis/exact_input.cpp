@@ -7,11 +7,6 @@
 #include <utility>
 
 #include "io/generators.h"
-// The data grid's reader of the values as written, where it is built in.
-#if __has_include("io/data_layout.h")
-#include "io/data_layout.h"
-#define PARVELA_VALUE_TEXTS 1
-#endif
 
 namespace parvela {
 
@@ -237,23 +232,11 @@ ReadSnapshot snapshotRead(const ProblemState& ps, const ValueTexts* texts) {
   return s;
 }
 
-std::optional<ValueTexts> writtenTexts(const ProblemState& state, std::string_view fileText) {
-#ifdef PARVELA_VALUE_TEXTS
-  if (!useStepKernels(state.n) || fileText.empty()) return std::nullopt;
-  const DataLayout layout = DataLayout::of(state);
-  const LoadedData d = loadDataTexts(fileText, layout, std::size_t{1} << 20, state.n, state.nb, state.nc);
-  if (d.noSizes || d.tooLarge || d.stop || d.data.n != state.n) return std::nullopt;
-  ValueTexts t;
-  t.a = d.data.a;
-  t.b = d.data.b;
-  t.c = d.data.c;
-  t.upperOnly = layout.matrix == DataLayout::Matrix::UpperTriangle;
-  return t;
-#else
-  (void)state;
-  (void)fileText;
+std::optional<ValueTexts> writtenTexts(const ProblemState&, std::string_view) {
+  // The texts come from the reader of the data part as written (the data
+  // grid's loadDataTexts); until it is part of the program the values read
+  // are taken exactly instead.
   return std::nullopt;
-#endif
 }
 
 ReadSnapshot snapshotRead(const ProblemState& state, std::string_view fileText) {
