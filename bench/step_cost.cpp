@@ -8,6 +8,7 @@
 //   parvela-bench-steps [order [pairs]]
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
   for (float& v : base.A) v = u(rng);
   for (float& v : base.B) v = u(rng);
 
-  std::vector<double> before, with, after;
+  std::vector<double> before, with, after, cpuBefore, cpuWith;
   for (int p = 0; p < 2 * pairs + 2; ++p) {
     const bool steps = p % 2 == 1;
     ProblemState s = base;
@@ -69,14 +70,17 @@ int main(int argc, char** argv) {
       recorder.begin(s);
     }
     const Clock::time_point t0 = Clock::now();
+    const std::clock_t c0 = std::clock();
     RunResult r;
     {
       StepScope scope(&trace);
       r = runOnPrivateState(s);
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double cpu = double(std::clock() - c0) / CLOCKS_PER_SEC;
     if (p < 2) continue;  // warm-up pair
     (steps ? with : before).push_back(seconds);
+    (steps ? cpuWith : cpuBefore).push_back(cpu);
     if (steps) {
       const Clock::time_point t1 = Clock::now();
       StepRun run = recorder.finish(r);
@@ -119,6 +123,10 @@ int main(int argc, char** argv) {
               spread(with).second);
   std::printf("  ratio of pairs: median %.4f (%.4f .. %.4f)\n", median(ratio), spread(ratio).first,
               spread(ratio).second);
+  std::vector<double> cpuRatio;
+  for (std::size_t k = 0; k < cpuBefore.size(); ++k) cpuRatio.push_back(cpuWith[k] / cpuBefore[k]);
+  std::printf("  processor time: median %.4f s alone, %.4f s with the step recorder; ratio of pairs: median %.4f (%.4f .. %.4f)\n",
+              median(cpuBefore), median(cpuWith), median(cpuRatio), spread(cpuRatio).first, spread(cpuRatio).second);
   std::printf("  the step recorder's own work for the run's %zu events: %.3f ms (%.3f %% of the median run)\n",
               keeper.events.size(), own * 1e3, 100.0 * own / a);
   std::printf("  after the run (steps kept, list titles, first page): median %.4f s\n", median(after));
