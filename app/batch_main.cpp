@@ -524,7 +524,7 @@ int writeExercises(const Options& o) {
     std::cerr << kProgram << ": " << r.error << std::endl;
     return 1;
   }
-  std::cout << o.request.count << " exercitii in " << dir << ", solutiile in "
+  std::cout << exerciseCount(o.request.count) << " in " << dir << ", solutiile in "
             << (fs::path(dir) / kAnswerKeyName).string() << "\n";
   return 0;
 }

@@ -347,9 +347,13 @@ std::string exerciseDataFile(const ExerciseRequest& r, const Exercise& e) {
   return out + "\n";
 }
 
+std::string exerciseCount(std::int64_t count) {
+  return std::to_string(count) + (count == 1 ? " exercitiu" : " exercitii");
+}
+
 std::string answerKey(const ExerciseRequest& r, const std::vector<Exercise>& set) {
   const KindInfo& k = info(r.kind);
-  std::string out = "Solutii: " + std::to_string(set.size()) + " exercitii \"" + std::string(k.label) +
+  std::string out = "Solutii: " + exerciseCount(static_cast<std::int64_t>(set.size())) + " \"" + std::string(k.label) +
                     "\", ordinul " + std::to_string(r.order);
   if (r.kind == ExerciseKind::Ill) out += ", numar de conditie in jur de 1E+" + std::to_string(r.logCond);
   out += ", samanta " + std::to_string(r.seed) + "\n";

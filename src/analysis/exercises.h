@@ -76,6 +76,9 @@ Exercise makeExercise(const ExerciseRequest& r, std::int32_t number);
 // triangle for spd), the right-hand side. Columns are aligned.
 std::string exerciseDataFile(const ExerciseRequest& r, const Exercise& e);
 // The answer key of a set.
+// "1 exercitiu", "3 exercitii": a count of exercises in words.
+std::string exerciseCount(std::int64_t count);
+
 std::string answerKey(const ExerciseRequest& r, const std::vector<Exercise>& set);
 // exNN.dat
 std::string exerciseFileName(std::int32_t number);

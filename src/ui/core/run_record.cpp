@@ -1,7 +1,8 @@
 #include "ui/core/run_record.h"
 
-#include <cmath>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "io/fortran_io.h"
@@ -30,6 +31,28 @@ std::string scientific3(float v) {
   std::string s = formatRecord("(1pE10.3)", {v});
   const std::size_t first = s.find_first_not_of(' ');
   return first == std::string::npos ? s : s.substr(first);
+}
+
+std::string shortest(float v) {
+  char buf[32];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  std::string s(buf, end);
+  // "1e-05" -> "1e-5", "1e+20" -> "1e20"
+  if (const std::size_t e = s.find('e'); e != std::string::npos) {
+    std::string exponent = s.substr(e + 1);
+    const bool negative = exponent[0] == '-';
+    if (exponent[0] == '-' || exponent[0] == '+') exponent.erase(0, 1);
+    exponent.erase(0, std::min(exponent.find_first_not_of('0'), exponent.size() - 1));
+    s = s.substr(0, e + 1) + (negative ? "-" : "") + exponent;
+  }
+  return s;
+}
+
+std::string RunRecord::curveLabel() const {
+  std::string l = method;
+  if (withOmega) l += " \u03c9=" + shortest(omega);
+  if (iterative) l += ", eps=" + shortest(eps);
+  return l;
 }
 
 std::string RunRecord::label() const {

@@ -27,8 +27,11 @@ struct RunRecord {
   RunTrace trace;
   RunResult result;
 
-  // "SOR, omega = 1.200E+00, eps = 1.000E-04": the label of its curves.
+  // "SOR, omega = 1.200E+00, eps = 1.000E-04": the run in the outcome line.
   std::string label() const;
+  // "SOR ω=1.2, eps=1e-4": the short legend of its curves, what tells runs
+  // of a session apart first.
+  std::string curveLabel() const;
   // How right-hand side `rhs` (1-based) ended, when the run iterated it.
   const SweepOutcome* verdictOf(std::int32_t rhs) const;
 };
@@ -49,5 +52,7 @@ void writePivotsCsv(std::ostream& out, const std::vector<RunRecord>& runs);
 double log10OrFloor(double magnitude, double floor = -45.0);
 // A real written as the report writes E10.3 under 1p ("1.000E-04").
 std::string scientific3(float v);
+// A real in the fewest digits that give it back ("1.5", "1e-5", "0.0001").
+std::string shortest(float v);
 
 }  // namespace parvela

@@ -72,6 +72,12 @@ BackgroundWork::BackgroundWork(QtDialog& window) : QObject(&window), window_(win
   connect(panel_, &ProgressPanel::stopClicked, this, &BackgroundWork::cancel);
   refreshTimer_.setInterval(50);
   connect(&refreshTimer_, &QTimer::timeout, this, &BackgroundWork::refresh);
+  connect(marshal_, &GuiThreadPlatform::userWaitStarted, this, [this] {
+    if (waiting_++ == 0) waitClock_.start();
+  });
+  connect(marshal_, &GuiThreadPlatform::userWaitEnded, this, [this] {
+    if (--waiting_ == 0) waitedMs_ += waitClock_.elapsed();
+  });
 
   window.DLG_SET_CALLBACK(kIdRead, [this](Dialog&, int id, int event) {
     start(WorkKind::Read, [id, event](Dialog& d) { SUB_GENERAL(d, id, event); });
@@ -109,6 +115,8 @@ bool BackgroundWork::start(WorkKind kind, std::function<void(Dialog&)> work) {
   marshal_->takeStandardOutput();
   setPlatform(marshal_);
   clock_.start();
+  waitedMs_ = 0;
+  waiting_ = 0;
   refreshTimer_.start();
   emit workStarted(kind);
 
@@ -151,7 +159,7 @@ void BackgroundWork::finish() {
     if (result.outcome == WorkOutcome::Cancelled) result.run.status = RunStatus::Cancelled;
   }
   result.standardOutput = marshal_->takeStandardOutput();
-  result.seconds = clock_.elapsed() / 1000.0;
+  result.seconds = workMs() / 1000.0;
 
   unlockControls();
   standIn_->applyTo(window_);
@@ -186,9 +194,13 @@ bool BackgroundWork::waitUntilIdle(int timeoutMs) {
   return !busy_;
 }
 
+qint64 BackgroundWork::workMs() const {
+  return clock_.elapsed() - waitedMs_ - (waiting_ > 0 ? waitClock_.elapsed() : 0);
+}
+
 void BackgroundWork::refresh() {
   if (!busy_) return;
-  const qint64 ms = clock_.elapsed();
+  const qint64 ms = workMs();
   if (ms < kPanelDelayMs && !panel_->shown()) return;
   panel_->showProgress(monitor_.latest(), ms / 1000.0);
 }

@@ -5,7 +5,9 @@
 // boxes, standard output, file dialogs) are carried out on the window's
 // thread. While it runs, every control that could change the problem, the
 // file or the choices is disabled; the progress panel shows how far it is
-// and can stop it. Closing the window during work asks first.
+// and can stop it (its clock leaves out the time the work waits for the
+// user's answer to a message box). Closing the window during work asks
+// first.
 #pragma once
 
 #include <QElapsedTimer>
@@ -113,6 +115,8 @@ class BackgroundWork : public QObject {
   bool allowClose();
   void lockControls();
   void unlockControls();
+  // Time the work has run, without the time spent waiting for the user.
+  qint64 workMs() const;
 
   QtDialog& window_;
   WindowMonitor monitor_;
@@ -123,6 +127,9 @@ class BackgroundWork : public QObject {
   ProgressPanel* panel_ = nullptr;
   QTimer refreshTimer_;
   QElapsedTimer clock_;
+  QElapsedTimer waitClock_;  // since the current wait for the user began
+  qint64 waitedMs_ = 0;      // the waits that ended
+  int waiting_ = 0;
   std::thread worker_;
   std::unique_ptr<DeferredDialog> standIn_;
   std::map<int, bool> enabledBefore_;

@@ -10,18 +10,20 @@
 #include <QLegend>
 #include <QPainter>
 #include <QPixmap>
+#include <QScatterSeries>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+
+#include "ui/qt/plot_legend.h"
 
 namespace parvela::qt {
 
 QChartView* makeChartView(const QString& title, QWidget* parent) {
   auto* chart = new QChart;
   chart->setTitle(title);
-  chart->legend()->setAlignment(Qt::AlignBottom);
-  chart->legend()->setShowToolTips(true);
+  chart->legend()->hide();
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->layout()->setContentsMargins(0, 0, 0, 0);
   chart->setMargins(QMargins(4, 4, 4, 4));
@@ -42,22 +44,43 @@ void makeAxes(QChart* chart, const QString& xTitle, const QString& yTitle, QValu
   chart->addAxis(y, Qt::AlignLeft);
 }
 
-void fitAxes(QValueAxis* x, QValueAxis* y, double x0, double x1, double y0, double y1) {
-  if (!(x1 > x0)) x1 = x0 + 1;
-  if (!(y1 > y0)) {
-    y0 -= 1;
-    y1 += 1;
-  }
-  const double pad = (y1 - y0) * 0.05;
-  x->setRange(std::floor(x0), std::ceil(x1));
-  y->setRange(std::floor(y0 - pad), std::ceil(y1 + pad));
-  const double span = std::ceil(x1) - std::floor(x0);
-  x->setTickCount(int(std::clamp(span + 1, 2.0, 11.0)));
-  x->applyNiceNumbers();
-  y->applyNiceNumbers();
+void applyAxis(QValueAxis* axis, const AxisRange& range) {
+  axis->setRange(range.lo, range.hi);
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(range.tickAnchor);
+  axis->setTickInterval(range.tickInterval);
+  axis->setLabelFormat(range.decimals == 0 ? QStringLiteral("%.0f") : QStringLiteral("%.%1f").arg(range.decimals));
 }
 
-bool writePng(QChartView* view, const QString& path) { return view->grab().save(path, "PNG"); }
+QString zeroMarkerText() { return QStringLiteral("0 exact"); }
+
+QScatterSeries* zeroMarkers(const LogCurve& curve, double zeroLevel, const QColor& color) {
+  if (curve.zeroSteps.empty()) return nullptr;
+  auto* s = new QScatterSeries;
+  s->setName(zeroMarkerText());
+  s->setMarkerShape(QScatterSeries::MarkerShapeRotatedRectangle);
+  s->setMarkerSize(kPointMarkerSize + 2);
+  s->setColor(color);
+  s->setBorderColor(color.darker());
+  for (std::int64_t step : curve.zeroSteps) s->append(double(step), zeroLevel);
+  return s;
+}
+
+QWidget* makeFigure(QChartView* view, PlotLegend* legend, QWidget* parent) {
+  auto* figure = new QWidget(parent);
+  figure->setAutoFillBackground(true);
+  figure->setBackgroundRole(QPalette::Base);
+  view->setParent(figure);
+  legend->setParent(figure);
+  auto* layout = new QVBoxLayout(figure);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(view, 1);
+  layout->addWidget(legend);
+  return figure;
+}
+
+bool writePng(QWidget* figure, const QString& path) { return figure->grab().save(path, "PNG"); }
 
 bool writeCsv(const QString& path, const std::function<void(std::ostream&)>& write) {
   std::ofstream out(path.toStdString(), std::ios::binary);
@@ -66,10 +89,10 @@ bool writeCsv(const QString& path, const std::function<void(std::ostream&)>& wri
   return bool(out.flush());
 }
 
-bool savePng(QChartView* view, QWidget* parent, const QString& suggestedName) {
+bool savePng(QWidget* figure, QWidget* parent, const QString& suggestedName) {
   const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Salveaza graficul"), suggestedName,
                                                     QStringLiteral("Imagini PNG (*.png)"));
-  return !path.isEmpty() && writePng(view, path);
+  return !path.isEmpty() && writePng(figure, path);
 }
 
 bool saveCsv(QWidget* parent, const QString& suggestedName, const std::function<void(std::ostream&)>& write) {
@@ -78,7 +101,7 @@ bool saveCsv(QWidget* parent, const QString& suggestedName, const std::function<
   return !path.isEmpty() && writeCsv(path, write);
 }
 
-void layOutPlot(QWidget* owner, QLabel* empty, QChartView* view, QPushButton*& png, QPushButton*& csv) {
+void layOutPlot(QWidget* owner, QLabel* empty, QWidget* figure, QPushButton*& png, QPushButton*& csv) {
   empty->setAlignment(Qt::AlignCenter);
   png = new QPushButton(QStringLiteral("PNG..."), owner);
   csv = new QPushButton(QStringLiteral("CSV..."), owner);
@@ -89,7 +112,7 @@ void layOutPlot(QWidget* owner, QLabel* empty, QChartView* view, QPushButton*& p
   auto* layout = new QVBoxLayout(owner);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(empty);
-  layout->addWidget(view, 1);
+  layout->addWidget(figure, 1);
   layout->addLayout(buttons);
   png->setEnabled(false);
   csv->setEnabled(false);

@@ -1,39 +1,59 @@
 // Pieces shared by the plots: a chart view with the program's look, value
-// axes, and the export of a chart as PNG and of its data as CSV.
+// axes, the legend under the chart, the markers of exact zeros, and the
+// export of a plot as PNG and of its data as CSV.
 #pragma once
 
 #include <QChart>
 #include <QChartView>
+#include <QColor>
 #include <QString>
 #include <QValueAxis>
-
-class QLabel;
-class QPushButton;
 
 #include <functional>
 #include <ostream>
 
+#include "ui/core/plot_data.h"
+
+class QLabel;
+class QPushButton;
+class QScatterSeries;
 class QWidget;
 
 namespace parvela::qt {
 
+class PlotLegend;
+
+// Size of the markers drawn on points, in pixels.
+inline constexpr int kPointMarkerSize = 7;
+inline constexpr int kVerdictMarkerSize = 11;
+
+// A chart view with the program's look; its legend is a PlotLegend under
+// it (the chart's own legend cuts long texts short).
 QChartView* makeChartView(const QString& title, QWidget* parent);
 // Two value axes attached to the chart, x counting steps.
 void makeAxes(QChart* chart, const QString& xTitle, const QString& yTitle, QValueAxis*& x, QValueAxis*& y);
-// Ranges that hold [x0, x1] × [y0, y1] with a little room around.
-void fitAxes(QValueAxis* x, QValueAxis* y, double x0, double x1, double y0, double y1);
+// Range, ticks and tick labels of an axis.
+void applyAxis(QValueAxis* axis, const AxisRange& range);
+// The "0 exact" markers of a curve at `zeroLevel`, in the curve's colour
+// (nullptr when the curve has no zero).
+QScatterSeries* zeroMarkers(const LogCurve& curve, double zeroLevel, const QColor& color);
+// The legend text of the "0 exact" markers.
+QString zeroMarkerText();
 
-// Asks for a file name and writes the chart's picture / the CSV text.
+// The chart and its legend below it: the picture "PNG..." writes.
+QWidget* makeFigure(QChartView* view, PlotLegend* legend, QWidget* parent);
+
+// Asks for a file name and writes the plot's picture / the CSV text.
 // True when a file was written.
-bool savePng(QChartView* view, QWidget* parent, const QString& suggestedName);
+bool savePng(QWidget* figure, QWidget* parent, const QString& suggestedName);
 
 // The layout of a plot tab: the text shown while there is nothing to plot,
-// the chart, and the "PNG..." and "CSV..." buttons (disabled until a run is
-// shown) at the bottom right.
-void layOutPlot(QWidget* owner, QLabel* empty, QChartView* view, QPushButton*& png, QPushButton*& csv);
+// the figure, and the "PNG..." and "CSV..." buttons (disabled until a run
+// is shown) at the bottom right.
+void layOutPlot(QWidget* owner, QLabel* empty, QWidget* figure, QPushButton*& png, QPushButton*& csv);
 bool saveCsv(QWidget* parent, const QString& suggestedName, const std::function<void(std::ostream&)>& write);
 // The same without asking (used by the dialogs above and by tests).
-bool writePng(QChartView* view, const QString& path);
+bool writePng(QWidget* figure, const QString& path);
 bool writeCsv(const QString& path, const std::function<void(std::ostream&)>& write);
 
 }  // namespace parvela::qt

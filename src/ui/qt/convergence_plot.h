@@ -1,7 +1,8 @@
 // The convergence of Gauss-Seidel and SOR: log10 of max|x - x_ant| per
 // sweep, one curve per right-hand side, the tolerance as a horizontal line
 // and the verdict marked at the last sweep. Runs of a session can be kept
-// and overlaid, each curve labelled with method, omega and eps.
+// and overlaid, each curve labelled with method, omega and eps. A sweep
+// that changed nothing is a "0 exact" marker at the bottom.
 #pragma once
 
 #include <QPointF>
@@ -20,6 +21,8 @@ class QScatterSeries;
 class QValueAxis;
 
 namespace parvela::qt {
+
+class PlotLegend;
 
 class ConvergencePlot : public QWidget {
   Q_OBJECT
@@ -41,7 +44,12 @@ class ConvergencePlot : public QWidget {
   // The verdict markers: one series per verdict kind that occurs.
   std::vector<QScatterSeries*> verdictMarkers() const;
   std::vector<QLineSeries*> toleranceLines() const;
+  std::vector<QScatterSeries*> zeroSeries() const { return zeros_; }
+  QValueAxis* xAxis() const { return x_; }
+  QValueAxis* yAxis() const { return y_; }
   QChartView* chartView() const { return view_; }
+  PlotLegend* legend() const { return legend_; }
+  QWidget* figure() const { return figure_; }
 
   bool exportPng(const QString& path) const;
   bool exportCsv(const QString& path) const;
@@ -58,7 +66,10 @@ class ConvergencePlot : public QWidget {
   std::vector<Drawn> drawn_;
   std::vector<QScatterSeries*> markers_;
   std::vector<QLineSeries*> epsLines_;
+  std::vector<QScatterSeries*> zeros_;
   QChartView* view_;
+  PlotLegend* legend_;
+  QWidget* figure_;
   QValueAxis* x_ = nullptr;
   QValueAxis* y_ = nullptr;
   QCheckBox* keep_;

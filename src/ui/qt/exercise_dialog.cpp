@@ -132,7 +132,7 @@ bool ExerciseDialog::writeSet() {
     return false;
   }
   written_ = result.written;
-  platform().messageBox("Au fost scrise " + std::to_string(r.count) + " exercitii in " + dir +
+  platform().messageBox((r.count == 1 ? "A fost scris " : "Au fost scrise ") + exerciseCount(r.count) + " in " + dir +
                             ".\nSolutiile sunt in " + result.written.back() + ".",
                         "Info", IconKind::Information);
   return true;

@@ -59,9 +59,17 @@ void GuiThreadPlatform::onWindowThread(const std::function<void()>& call) {
   done_.wait(lock, [&] { return pending->finished || abandoned_; });
 }
 
+void GuiThreadPlatform::askUser(const std::function<void()>& call) {
+  onWindowThread([&] {
+    emit userWaitStarted();
+    call();
+    emit userWaitEnded();
+  });
+}
+
 void GuiThreadPlatform::messageBox(std::string_view text, std::string_view caption, IconKind icon) {
   const std::string t(text), c(caption);
-  onWindowThread([&] { target_->messageBox(t, c, icon); });
+  askUser([&] { target_->messageBox(t, c, icon); });
 }
 
 void GuiThreadPlatform::standardOutput(std::string_view text) {
@@ -75,12 +83,12 @@ void GuiThreadPlatform::standardOutput(std::string_view text) {
 
 std::optional<std::string> GuiThreadPlatform::openFileDialog(const OpenFileRequest& request) {
   auto answer = std::make_shared<std::optional<std::string>>();
-  onWindowThread([&, answer] { *answer = target_->openFileDialog(request); });
+  askUser([&, answer] { *answer = target_->openFileDialog(request); });
   return *answer;
 }
 
 void GuiThreadPlatform::viewFile(const std::string& path) {
-  onWindowThread([&] { target_->viewFile(path); });
+  askUser([&] { target_->viewFile(path); });
 }
 
 std::optional<std::string> GuiThreadPlatform::searchProgramPath(const std::string& name) {

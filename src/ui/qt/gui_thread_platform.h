@@ -2,6 +2,9 @@
 // (message boxes, standard-output text, file dialogs, the viewer) is carried
 // out by the platform it wraps on the window's thread, and the worker waits
 // for the answer. Calls made on the window's thread go straight through.
+// While a call waits for the user (a message box, a file dialog, the
+// viewer), the platform says so, so that the time spent there is not
+// counted as the work's.
 #pragma once
 
 #include <QObject>
@@ -39,9 +42,16 @@ class GuiThreadPlatform final : public QObject, public Platform {
   void viewFile(const std::string& path) override;
   std::optional<std::string> searchProgramPath(const std::string& name) override;
 
+ signals:
+  // On the window's thread, around every call that waits for the user.
+  void userWaitStarted();
+  void userWaitEnded();
+
  private:
   // Runs `call` on the window's thread and waits for it (or for abandon()).
   void onWindowThread(const std::function<void()>& call);
+  // The same for a call that waits for the user.
+  void askUser(const std::function<void()>& call);
 
   Platform* target_ = nullptr;
   std::mutex mutex_;

@@ -94,7 +94,7 @@ void attachResults(QtDialog& dialog) {
     }
   });
   results->follow();
-  results->show();
+  results->showBeside();
 }
 
 bool startFailure() {

@@ -1,15 +1,12 @@
 #include "ui/qt/pivot_plot.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
-#include <QVBoxLayout>
 
 #include "ui/qt/chart_support.h"
+#include "ui/qt/plot_legend.h"
 #include "ui/qt/qt_text.h"
 
 namespace parvela::qt {
@@ -17,9 +14,11 @@ namespace parvela::qt {
 PivotPlot::PivotPlot(QWidget* parent) : QWidget(parent) {
   view_ = makeChartView(QStringLiteral("Pivotii pe pas"), this);
   makeAxes(view_->chart(), QStringLiteral("Pasul"), QStringLiteral("log10 |pivot|"), x_, y_);
+  legend_ = new PlotLegend(this);
+  figure_ = makeFigure(view_, legend_, this);
   empty_ = new QLabel(QStringLiteral("Graficul apare dupa o rulare Gauss sau LU."), this);
-  layOutPlot(this, empty_, view_, png_, csv_);
-  connect(png_, &QPushButton::clicked, this, [this] { savePng(view_, this, QStringLiteral("pivoti.png")); });
+  layOutPlot(this, empty_, figure_, png_, csv_);
+  connect(png_, &QPushButton::clicked, this, [this] { savePng(figure_, this, QStringLiteral("pivoti.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
     saveCsv(this, QStringLiteral("pivoti.csv"), [this](std::ostream& o) { writePivotsCsv(o, run_); });
   });
@@ -30,32 +29,44 @@ void PivotPlot::showRun(const RunRecord& run) {
   run_.assign(1, run);
   QChart* chart = view_->chart();
   chart->removeAllSeries();
+  dots_ = zeros_ = nullptr;
+
+  const LogCurve curve = logCurve(run.trace.pivots);
+  Extent extent;
+  extent.add(curve);
+  const AxisRange xRange = stepAxis(run.trace.pivots.front().step, run.trace.pivots.back().step);
+  const AxisRange yRange = valueAxis(extent, !curve.zeroSteps.empty());
+
   line_ = new QLineSeries;
-  auto* dots = new QScatterSeries;
-  const bool lu = run.trace.pivotStage == Stage::LuFactorization;
-  line_->setName(QStringLiteral("%1: %2").arg(run.number).arg(lu ? QStringLiteral("|u(k,k)|, factorizare LU")
-                                                                 : QStringLiteral("|pivot|, eliminare")));
-  dots->setMarkerSize(7);
-  dots->setColor(line_->color());
   QList<QPointF> pts;
-  double x1 = 1, y0 = 0, y1 = 0;
-  for (const TracePoint& p : run.trace.pivots) {
-    const QPointF q(double(p.step), log10OrFloor(p.value));
-    y0 = pts.isEmpty() ? q.y() : std::min(y0, q.y());
-    y1 = pts.isEmpty() ? q.y() : std::max(y1, q.y());
-    x1 = std::max(x1, q.x());
-    pts.append(q);
-  }
+  pts.reserve(qsizetype(curve.points.size()));
+  for (const PlotPoint& p : curve.points) pts.append(QPointF(p.x, p.y));
   line_->replace(pts);
-  dots->replace(pts);
   chart->addSeries(line_);
-  chart->addSeries(dots);
-  chart->legend()->markers(dots).value(0)->setVisible(false);
+  const QColor color = line_->color();
+  if (marksEachPoint(curve.points.size())) {
+    dots_ = new QScatterSeries;
+    dots_->setMarkerSize(kPointMarkerSize);
+    dots_->setColor(color);
+    dots_->setBorderColor(color);
+    dots_->replace(pts);
+    chart->addSeries(dots_);
+  }
+  zeros_ = zeroMarkers(curve, yRange.zeroLevel, color);
+  if (zeros_) chart->addSeries(zeros_);
   for (QAbstractSeries* s : chart->series()) {
     s->attachAxis(x_);
     s->attachAxis(y_);
   }
-  fitAxes(x_, y_, 0, x1 + 1, y0, y1);
+  applyAxis(x_, xRange);
+  applyAxis(y_, yRange);
+
+  const bool lu = run.trace.pivotStage == Stage::LuFactorization;
+  std::vector<LegendEntry> entries{{dots_ ? LegendSymbol::Circle : LegendSymbol::Line, color,
+                                    lu ? QStringLiteral("|u(k,k)|, factorizare LU")
+                                       : QStringLiteral("|pivot|, eliminare")}};
+  if (zeros_) entries.push_back({LegendSymbol::Diamond, color, zeroMarkerText()});
+  legend_->setEntries(std::move(entries));
   chart->setTitle(QStringLiteral("Pivotii pe pas (rularea %1, %2)").arg(run.number).arg(fromStd(run.method)));
   empty_->hide();
   png_->setEnabled(true);

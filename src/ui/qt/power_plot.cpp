@@ -1,23 +1,35 @@
 #include "ui/qt/power_plot.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QScatterSeries>
 
 #include "ui/qt/chart_support.h"
+#include "ui/qt/plot_legend.h"
 #include "ui/qt/qt_text.h"
 
 namespace parvela::qt {
 
+namespace {
+
+std::vector<QPointF> pointsOf(const QXYSeries* s) {
+  if (!s) return {};
+  const QList<QPointF> pts = s->points();
+  return {pts.begin(), pts.end()};
+}
+
+}  // namespace
+
 PowerPlot::PowerPlot(QWidget* parent) : QWidget(parent) {
   view_ = makeChartView(QStringLiteral("Metoda puterii: masura convergentei pe iteratie"), this);
   makeAxes(view_->chart(), QStringLiteral("Iteratia"), QStringLiteral("log10 masura convergentei"), x_, y_);
+  legend_ = new PlotLegend(this);
+  figure_ = makeFigure(view_, legend_, this);
   empty_ = new QLabel(
       QStringLiteral("Graficul apare dupa un numar de conditie cu norma 2 sau Cond(A)*."), this);
-  layOutPlot(this, empty_, view_, png_, csv_);
-  connect(png_, &QPushButton::clicked, this, [this] { savePng(view_, this, QStringLiteral("metoda_puterii.png")); });
+  layOutPlot(this, empty_, figure_, png_, csv_);
+  connect(png_, &QPushButton::clicked, this, [this] { savePng(figure_, this, QStringLiteral("metoda_puterii.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
     saveCsv(this, QStringLiteral("metoda_puterii.csv"), [this](std::ostream& o) { writePowerCsv(o, run_); });
   });
@@ -29,27 +41,44 @@ void PowerPlot::showRun(const RunRecord& run) {
   QChart* chart = view_->chart();
   chart->removeAllSeries();
   curves_.clear();
-  double x1 = 1, y0 = 0, y1 = 0;
-  bool any = false;
+
+  // The first iteration of each pass compares with no earlier estimate.
+  std::vector<LogCurve> curves;
+  Extent extent;
+  bool zeros = false;
+  std::int64_t first = 2, last = 2;
   for (const TraceCurve& c : run.trace.power) {
-    auto* s = new QLineSeries;
-    s->setName(fromStd(powerPassName(c.part)));
+    curves.push_back(logCurve(c.points, 2));
+    extent.add(curves.back());
+    zeros = zeros || !curves.back().zeroSteps.empty();
+    if (!c.points.empty()) last = std::max(last, c.points.back().step);
+  }
+  const AxisRange yRange = valueAxis(extent, zeros);
+
+  std::vector<LegendEntry> entries;
+  bool zeroEntry = false;
+  for (std::size_t k = 0; k < curves.size(); ++k) {
+    const int pass = run.trace.power[k].part;
+    auto* line = new QLineSeries;
+    line->setName(fromStd(powerPassName(pass)));
     QList<QPointF> pts;
-    for (const TracePoint& p : c.points) {
-      const QPointF q(double(p.step), log10OrFloor(p.value));
-      pts.append(q);
-      x1 = std::max(x1, q.x());
-      y0 = any ? std::min(y0, q.y()) : q.y();
-      y1 = any ? std::max(y1, q.y()) : q.y();
-      any = true;
-    }
-    s->replace(pts);
-    chart->addSeries(s);
+    for (const PlotPoint& p : curves[k].points) pts.append(QPointF(p.x, p.y));
+    line->replace(pts);
+    chart->addSeries(line);
+    QScatterSeries* zeroSeries = zeroMarkers(curves[k], yRange.zeroLevel, line->color());
+    if (zeroSeries) chart->addSeries(zeroSeries);
+    curves_.push_back({pass, line, zeroSeries});
+    entries.push_back({LegendSymbol::Line, line->color(), line->name()});
+    zeroEntry = zeroEntry || zeroSeries;
+  }
+  if (zeroEntry) entries.push_back({LegendSymbol::Diamond, Qt::darkGray, zeroMarkerText()});
+  for (QAbstractSeries* s : chart->series()) {
     s->attachAxis(x_);
     s->attachAxis(y_);
-    curves_.emplace_back(c.part, s);
   }
-  fitAxes(x_, y_, 0, x1, y0, y1);
+  applyAxis(x_, stepAxis(first, last));
+  applyAxis(y_, yRange);
+  legend_->setEntries(std::move(entries));
   chart->setTitle(QStringLiteral("Metoda puterii (rularea %1)").arg(run.number));
   empty_->hide();
   png_->setEnabled(true);
@@ -57,11 +86,14 @@ void PowerPlot::showRun(const RunRecord& run) {
 }
 
 std::vector<QPointF> PowerPlot::curvePoints(int pass) const {
-  for (const auto& [part, s] : curves_)
-    if (part == pass) {
-      const QList<QPointF> pts = s->points();
-      return {pts.begin(), pts.end()};
-    }
+  for (const Drawn& d : curves_)
+    if (d.pass == pass) return pointsOf(d.line);
+  return {};
+}
+
+std::vector<QPointF> PowerPlot::zeroPoints(int pass) const {
+  for (const Drawn& d : curves_)
+    if (d.pass == pass) return pointsOf(d.zeros);
   return {};
 }
 

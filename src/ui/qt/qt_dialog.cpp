@@ -44,6 +44,44 @@ class SingleChoiceList final : public QListWidget {
   }
 };
 
+// An edit box of a template. While the user types, the text scrolls with
+// the cursor; once the box loses the focus, or when the program sets the
+// text, an editable box shows the start of its text (the leading digits of
+// a number). A text longer than the box is also its tooltip.
+class TemplateEdit final : public QLineEdit {
+ public:
+  explicit TemplateEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, [this] { updateTip(); });
+  }
+
+  // The width the text needs fits the room inside the frame.
+  bool showsWhole() const {
+    QStyleOptionFrame opt;
+    initStyleOption(&opt);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &opt, this);
+    const QMargins tm = textMargins();
+    const int room = contents.width() - tm.left() - tm.right() - 2 * 2;  // the edit's own margin
+    return fontMetrics().horizontalAdvance(text()) + 1 <= room;           // one pixel for the cursor
+  }
+  // After the program set the text (with the signals blocked).
+  void textSet() {
+    if (!isReadOnly() && !hasFocus()) setCursorPosition(0);
+    updateTip();
+  }
+
+ protected:
+  void focusOutEvent(QFocusEvent* e) override {
+    QLineEdit::focusOutEvent(e);
+    if (!isReadOnly()) setCursorPosition(0);
+  }
+  void resizeEvent(QResizeEvent* e) override {
+    QLineEdit::resizeEvent(e);
+    updateTip();
+  }
+
+ private:
+  void updateTip() { setToolTip(showsWhole() ? QString() : text()); }
+};
 
 // Text for a label: the lines of a dialog text are separated by CR LF;
 // trailing blanks are not shown (a centred label would look off-centre),
@@ -209,7 +247,7 @@ QWidget* QtDialog::makeWidget(const ControlTemplate& c) {
     }
     case ControlKind::EditBox:
     case ControlKind::ReadOnlyEditBox: {
-      auto* edit = new QLineEdit(this);
+      auto* edit = new TemplateEdit(this);
       edit->setReadOnly(c.readOnly || c.kind == ControlKind::ReadOnlyEditBox);
       if (edit->isReadOnly()) edit->setBackgroundRole(QPalette::Window);
       // Typing, pasting and cutting (not text set by the program).
@@ -256,6 +294,12 @@ const QtDialog::Control* QtDialog::find(int id) const {
 QWidget* QtDialog::control(int id) const {
   const Control* c = find(id);
   return c ? c->widget : nullptr;
+}
+
+QWidget* QtDialog::widgetOf(const ControlTemplate& c) const {
+  for (const Control& ctl : controls_)
+    if (ctl.tpl == &c) return ctl.widget;
+  return nullptr;
 }
 
 std::string QtDialog::label(int id) const {
@@ -457,11 +501,54 @@ void QtDialog::showText(Control& ctl) {
       const QSignalBlocker block(edit);
       edit->setText(fromStd(ctl.text));
       if (edit->isReadOnly()) fitEditBox(ctl);
-      break;
+      static_cast<TemplateEdit*>(edit)->textSet();
+      return;
     }
     case ControlKind::ListBox:
     case ControlKind::Icon:
-      break;
+      return;
+  }
+  // A text its control cannot show whole is its tooltip.
+  const QString whole = displayText(ctl.text);
+  w->setToolTip(showsWhole(ctl) ? QString() : whole);
+}
+
+// Whether a button, label or group box shows all of its text.
+bool QtDialog::showsWhole(const Control& ctl) const {
+  const ControlTemplate& c = *ctl.tpl;
+  QWidget* w = ctl.widget;
+  const QFontMetrics fm(w->font());
+  switch (c.kind) {
+    case ControlKind::RadioButton:
+    case ControlKind::CheckBox: {
+      auto* b = static_cast<QAbstractButton*>(w);
+      const int lines = int(b->text().count(QLatin1Char('\n'))) + 1;
+      return b->sizeHint().width() <= b->width() + 1 &&
+             lines * fm.lineSpacing() <= b->height() + fm.leading();
+    }
+    case ControlKind::Label:
+    case ControlKind::SunkenLabel:
+    case ControlKind::CentredSunkenLabel: {
+      auto* label = static_cast<QLabel*>(w);
+      if (label->text().isEmpty()) return true;
+      const QRect room = label->contentsRect();
+      if (label->wordWrap()) return label->heightForWidth(label->width()) <= label->height();
+      const QSize need = fm.size(0, label->text());
+      return need.width() <= room.width() && need.height() <= room.height() + fm.leading();
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton: {
+      auto* b = static_cast<QPushButton*>(w);
+      QStyleOptionButton opt;
+      opt.initFrom(b);
+      opt.rect = b->rect();
+      const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
+      return fm.horizontalAdvance(b->text()) <= room.width();
+    }
+    case ControlKind::GroupBox:
+      return fm.horizontalAdvance(static_cast<QGroupBox*>(w)->title()) + 16 <= w->width();
+    default:
+      return true;
   }
 }
 
@@ -489,7 +576,6 @@ void QtDialog::fitEditBox(Control& ctl) {
   int width = home.width();
   if (needed > width && home.x() + needed <= toPixels(rightLimit(c), 0, 0, 0).x()) width = needed;
   edit->setGeometry(QRect(home.topLeft(), QSize(width, home.height())));
-  edit->setToolTip(edit->text());
   edit->setCursorPosition(width == home.width() && needed > width ? int(edit->text().size()) : 0);
 }
 
@@ -504,8 +590,19 @@ void QtDialog::fitListBox(Control& ctl) {
   if (rowHeight * list->count() > home.height() - 2 * list->frameWidth())
     needed += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
   const int limit = toPixels(rightLimit(c), 0, 0, 0).x() - home.x();
-  list->setGeometry(QRect(home.topLeft(), QSize(std::clamp(needed, home.width(), std::max(home.width(), limit)),
-                                                home.height())));
+  const int width = std::clamp(needed, home.width(), std::max(home.width(), limit));
+  list->setGeometry(QRect(home.topLeft(), QSize(width, home.height())));
+  // An entry still too wide for the box is its own tooltip.
+  int room = width - 2 * list->frameWidth();
+  if (rowHeight * list->count() > home.height() - 2 * list->frameWidth())
+    room -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+  QStyleOptionViewItem opt;
+  opt.initFrom(list);
+  for (int row = 0; row < list->count(); ++row) {
+    QListWidgetItem* item = list->item(row);
+    const int need = list->itemDelegate()->sizeHint(opt, list->model()->index(row, 0)).width();
+    item->setToolTip(need > room ? item->text() : QString());
+  }
 }
 
 // The right edge, in dialog units, up to which a control may grow: the
@@ -549,7 +646,9 @@ int QtDialog::requiredWidth(const Control& ctl) const {
       return need;
     }
     case ControlKind::Label:
-      return lines >= 2 ? wrapWidth(text, fm, lines) : fm.horizontalAdvance(text);
+      // One pixel more: the advances of the letters have fractions the
+      // rounded width leaves out.
+      return (lines >= 2 ? wrapWidth(text, fm, lines) : fm.horizontalAdvance(text)) + 1;
     case ControlKind::SunkenLabel:
     case ControlKind::CentredSunkenLabel:
       return fm.horizontalAdvance(text) + 6;

@@ -72,6 +72,8 @@ class QtDialog : public QDialog, public parvela::Dialog {
   W* controlAs(int id) const {
     return qobject_cast<W*>(control(id));
   }
+  // The widget of an entry of the template (also of one without an id).
+  QWidget* widgetOf(const ControlTemplate& c) const;
   // Text or label as last set (not wrapped, trailing blanks kept).
   std::string label(int id) const;
 
@@ -104,6 +106,7 @@ class QtDialog : public QDialog, public parvela::Dialog {
   void fire(int id);
   void clickedPushButton(int id);
   void showText(Control& ctl);
+  bool showsWhole(const Control& ctl) const;
   void fitEditBox(Control& ctl);
   void fitListBox(Control& ctl);
   void placeControls(double zoom = 1.0);

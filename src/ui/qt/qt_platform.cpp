@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
+
+#include <algorithm>
 
 #include <iostream>
 
@@ -51,6 +55,23 @@ OpenFileDialog::OpenFileDialog(const OpenFileRequest& request, QtPlatform& platf
   if (!request.initialName.empty()) selectFile(fromStd(request.initialName));
 
   connect(this, &QFileDialog::filterSelected, this, &OpenFileDialog::applyPatternOf);
+  fitColumns();
+  if (auto* model = findChild<QFileSystemModel*>())
+    connect(model, &QFileSystemModel::directoryLoaded, this, [this] { fitColumns(); });
+}
+
+// The columns of the detail view after the name are at least as wide as
+// their headers and as the entries in sight (a type such as "document text
+// simplu"); the dialog's own widths come from English sample texts.
+void OpenFileDialog::fitColumns() {
+  auto* tree = findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (!tree) return;
+  QHeaderView* header = tree->header();
+  for (int column = 1; column < header->count(); ++column) {
+    const int need =
+        std::max(header->sectionSizeHint(column), static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(column));
+    if (header->sectionSize(column) < need) header->resizeSection(column, need);
+  }
 }
 
 // The dialog takes a filter's patterns from the parentheses of its text. A
@@ -76,13 +97,12 @@ void OpenFileDialog::accept() {
   }
   const QString caption = windowTitle();
   if (request_.pathMustExist && !QFileInfo(info.absolutePath()).isDir()) {
-    platform_.showMessage(info.fileName() + QStringLiteral("\nPath does not exist.\nCheck the path and try again."),
+    platform_.showMessage(tr("%1\nPath does not exist.\nCheck the path and try again.").arg(info.fileName()),
                           caption, IconKind::Error);
     return;
   }
   if (!info.exists() && request_.createPrompt &&
-      !platform_.askYesNo(info.fileName() + QStringLiteral("\nThis file does not exist.\nCreate the file?"),
-                          caption)) {
+      !platform_.askYesNo(tr("%1\nThis file does not exist.\nCreate the file?").arg(info.fileName()), caption)) {
     return;  // back to the dialog
   }
   chosen_ = QDir::cleanPath(info.absoluteFilePath());
@@ -140,7 +160,8 @@ void QtPlatform::runEditor(TextEditorWindow& editor) { editor.exec(); }
 
 QtPlatform::SaveChoice QtPlatform::askSaveChanges(const QString& fileName) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Parvela"),
-                  QStringLiteral("Do you want to save changes to %1?").arg(fileName),
+                  QCoreApplication::translate("parvela::qt::QtPlatform", "Do you want to save changes to %1?")
+                      .arg(fileName),
                   QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);

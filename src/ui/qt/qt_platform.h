@@ -36,6 +36,7 @@ class OpenFileDialog : public QFileDialog {
 
  private:
   void applyPatternOf(const QString& filterText);
+  void fitColumns();
 
   OpenFileRequest request_;
   QtPlatform& platform_;

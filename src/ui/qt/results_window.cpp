@@ -1,5 +1,6 @@
 #include "ui/qt/results_window.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -46,6 +47,8 @@ void setResults(ResultsWindow* w) { current() = w; }
 
 ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(main) {
   setWindowTitle(QStringLiteral("Parvela - Rezultate"));
+  // The keyboard stays with the main window; this one takes it when clicked.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   notice_ = new NoticeBar(this);
   outcome_ = new OutcomeLine(this);
   report_ = new ReportView(this);
@@ -105,7 +108,7 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
         break;
       case QEvent::Show:
         follow();
-        show();
+        showBeside();
         break;
       case QEvent::Hide:
         hide();
@@ -155,7 +158,16 @@ void ResultsWindow::endRun(const RunResult& run) {
   }
   outcome_->setOutcome(outcome, title);
   notice_->setNotices(rules_.notices(s));
-  if (main_ && main_->isVisible()) show();
+  if (main_ && main_->isVisible()) showBeside();
+}
+
+void ResultsWindow::showBeside() {
+  if (isVisible()) return;
+  QWidget* active = QApplication::activeWindow();
+  show();
+  // Platforms that activate every window they show (and window managers
+  // that ignore the request not to) get the main window activated again.
+  if (main_ && main_->isVisible() && (!active || active == main_)) main_->activateWindow();
 }
 
 void ResultsWindow::afterRead(bool ok) {

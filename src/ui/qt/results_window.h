@@ -67,6 +67,8 @@ class ResultsWindow : public QWidget {
   // Places the window beside its main window (right, or below when the
   // screen has no room on the right).
   void follow();
+  // Shows the window beside the main window, which keeps the keyboard.
+  void showBeside();
 
   // "Exercitii...": the dialog that writes an exercise set.
   void openExercises();

@@ -146,7 +146,7 @@ void TextEditorWindow::load() {
   QFile file(path_);
   if (!file.exists()) return;  // a new file: empty text, created by Save
   if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-    platform_.showMessage(QStringLiteral("Cannot open the file:\n") + path_, QStringLiteral("Error"),
+    platform_.showMessage(tr("Cannot open the file:\n") + path_, QStringLiteral("Error"),
                           IconKind::Error);
     edit_->setReadOnly(true);
     save_->setEnabled(false);
@@ -189,10 +189,11 @@ void TextEditorWindow::load() {
 }
 
 void TextEditorWindow::showLarge() {
-  // Nothing to edit, and Save (which changes nothing) leaves the file alone.
+  // Nothing to edit, so nothing to save.
   edit_->setReadOnly(true);
+  save_->setEnabled(false);
   if (!pages_.open(QFile::encodeName(path_).toStdString())) {
-    platform_.showMessage(QStringLiteral("Cannot open the file:\n") + path_, QStringLiteral("Error"),
+    platform_.showMessage(tr("Cannot open the file:\n") + path_, QStringLiteral("Error"),
                           IconKind::Error);
     save_->setEnabled(false);
     return;
@@ -225,7 +226,7 @@ bool TextEditorWindow::save() {
     QFile file(path_);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(original_) != original_.size() ||
         !file.flush()) {
-      platform_.showMessage(QStringLiteral("Cannot save the file:\n") + path_, QStringLiteral("Error"),
+      platform_.showMessage(tr("Cannot save the file:\n") + path_, QStringLiteral("Error"),
                             IconKind::Error);
       return false;
     }
@@ -244,7 +245,7 @@ bool TextEditorWindow::save() {
   QFile file(path_);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
       !file.flush()) {
-    platform_.showMessage(QStringLiteral("Cannot save the file:\n") + path_, QStringLiteral("Error"),
+    platform_.showMessage(tr("Cannot save the file:\n") + path_, QStringLiteral("Error"),
                           IconKind::Error);
     return false;
   }

@@ -90,6 +90,9 @@ constexpr Entry kRomanian[] = {
     {"QFileDialog", "Folder", "Dosar"},
     {"QFileDialog", "Alias", "Alias"},
     {"QFileDialog", "Shortcut", "Scurtatura"},
+    {"QFileDialog", "Show ", "Arata "},  // + the name of a column, in the header's menu
+    {"QFileDialog", "List of places and bookmarks", "Lista locurilor si a semnelor de carte"},
+    {"QFileDialog", "Files", "Fisiere"},
     {"QFileSystemModel", "Name", "Nume"},
     {"QFileSystemModel", "Size", "Dimensiune"},
     {"QFileSystemModel", "Type", "Tip"},
@@ -117,6 +120,19 @@ constexpr Entry kRomanian[] = {
     {"QMessageBox", "Show Details...", "Arata detaliile..."},
     {"QMessageBox", "Hide Details...", "Ascunde detaliile..."},
     {"QDialog", "What's This?", "Ce este?"},
+    // Types of the file dialog's entries that are not files.
+    {"QAbstractFileIconProvider", "Folder", "Dosar"},
+    {"QAbstractFileIconProvider", "Drive", "Unitate"},
+    {"QAbstractFileIconProvider", "File", "Fisier"},
+    {"QAbstractFileIconProvider", "Shortcut", "Scurtatura"},
+    // The program's own questions and messages in these dialogs.
+    {"parvela::qt::OpenFileDialog", "%1\nPath does not exist.\nCheck the path and try again.",
+     "%1\nCalea nu exista.\nVerificati calea si incercati din nou."},
+    {"parvela::qt::OpenFileDialog", "%1\nThis file does not exist.\nCreate the file?",
+     "%1\nAcest fisier nu exista.\nCreati fisierul?"},
+    {"parvela::qt::QtPlatform", "Do you want to save changes to %1?", "Salvati modificarile din %1?"},
+    {"parvela::qt::TextEditorWindow", "Cannot open the file:\n", "Fisierul nu poate fi deschis:\n"},
+    {"parvela::qt::TextEditorWindow", "Cannot save the file:\n", "Fisierul nu poate fi salvat:\n"},
 };
 
 // The program's own table, looked up by context and source text (Qt's
@@ -154,8 +170,14 @@ QStringList StandardDialogTranslations::defaultFolders() {
   return folders;
 }
 
+QLocale programLocale(const QLocale& user) {
+  if (user.language() == QLocale::C) return QLocale(QLocale::Romanian, QLocale::Romania);
+  return user;
+}
+
 StandardDialogTranslations::StandardDialogTranslations(const QStringList& folders)
-    : builtIn_(std::make_unique<RomanianTable>()) {
+    : builtIn_(std::make_unique<RomanianTable>()), previousLocale_(QLocale()) {
+  QLocale::setDefault(programLocale(QLocale::system()));
   // Translators installed later are asked first: Qt's catalogue before the
   // program's table.
   QCoreApplication::installTranslator(builtIn_.get());
@@ -174,6 +196,7 @@ StandardDialogTranslations::StandardDialogTranslations(const QStringList& folder
 StandardDialogTranslations::~StandardDialogTranslations() {
   if (qtCatalogue_) QCoreApplication::removeTranslator(qtCatalogue_.get());
   QCoreApplication::removeTranslator(builtIn_.get());
+  QLocale::setDefault(previousLocale_);
 }
 
 }  // namespace parvela::qt

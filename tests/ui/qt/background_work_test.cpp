@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "run/saved_state.h"
@@ -219,6 +221,26 @@ TEST_F(WindowAtWork, AStoppedReadSaysSoAndNothingCanRun) {
   EXPECT_FALSE(enabled(window(), kIdSolve));
   ASSERT_EQ(platform_.boxes.size(), 1u);  // shown on the window's thread by the test platform
   EXPECT_EQ(platform_.boxes[0].text, "Citirea datelor a fost oprita.\nCititi din nou datele cu \"Citeste\".");
+}
+
+TEST_F(WindowAtWork, TheClockStopsWhileAMessageBoxWaitsForTheUser) {
+  QStringList clock;  // the elapsed time shown as the box comes up and as it goes
+  platform_.onMessage = [&] {
+    clock << work().panel()->elapsedLabel()->text();
+    QTest::qWait(1200);
+    clock << work().panel()->elapsedLabel()->text();
+  };
+  ASSERT_TRUE(work().start(WorkKind::Run, [](Dialog&) {
+    for (int k = 1; k <= 40; ++k) {  // long enough for the panel
+      checkpoint(Stage::Elimination, k, 40);
+      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+    platform().messageBox("Oprire", "Info", IconKind::Information);
+  }));
+  ASSERT_TRUE(work().waitUntilIdle());
+  ASSERT_EQ(clock.size(), 2);
+  EXPECT_FALSE(clock[0].isEmpty());
+  EXPECT_EQ(clock[0], clock[1]);
 }
 
 TEST_F(WindowAtWork, TheEndOfARunIsSignalledWithItsStandardOutput) {

@@ -181,6 +181,7 @@ TEST_F(EditorTest, ALargeFileOpensAtOnceInAViewOfItsBytes) {
             << " MB\n";
 
   ASSERT_NE(editor.largeView(), nullptr);
+  EXPECT_FALSE(editor.saveButton()->isEnabled()) << "nothing to save in a view of the file";
   // The newest report is in sight (at the top, unless the file ends first).
   EXPECT_LE(editor.firstVisibleLine(), newest);
   EXPECT_GT(editor.firstVisibleLine(), newest - 60);

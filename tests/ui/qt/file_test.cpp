@@ -1,5 +1,8 @@
 // Choosing, reading, solving into and viewing the data file from the
 // window, with the open-file dialog answered through the platform's hooks.
+// The rules of selecting and reading are checked on the model dialog
+// (tests/ui/file_selection_test.cpp, tests/ui/read_test.cpp); here: the
+// desktop's file dialog, the work on the worker thread and what is shown.
 #include <QFileSystemModel>
 #include <QPlainTextEdit>
 
@@ -26,16 +29,7 @@ TEST_F(FileSelection, TheOpenFileDialogAsItComesUp) {
   EXPECT_EQ(fs::path(seen.directory.toStdString()), fs::current_path());
   EXPECT_EQ(seen.defaultSuffix, "dat");
   EXPECT_EQ(seen.typedName, "");
-
-  // Cancelled: the error box, nothing selected, "Citeste" and "Deschide"
-  // still disabled.
-  ASSERT_EQ(platform_.boxes.size(), 1u);
-  EXPECT_EQ(platform_.boxes[0].text, "Can not create \"Result File\".");
-  EXPECT_EQ(platform_.boxes[0].caption, "Error");
-  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
-  EXPECT_FALSE(enabled(window(), kIdRead));
-  EXPECT_FALSE(enabled(window(), kIdOpen));
-  EXPECT_FALSE(InputDataFile().selected());
+  ASSERT_EQ(platform_.boxes.size(), 1u);  // cancelled: the box of tests/ui/file_selection_test.cpp
 }
 
 TEST_F(FileSelection, NewNameGetsTheExtensionAndIsCreatedAfterTheQuestion) {
@@ -56,8 +50,6 @@ TEST_F(FileSelection, NewNameGetsTheExtensionAndIsCreatedAfterTheQuestion) {
   EXPECT_TRUE(fs::exists(folder() / "proba.dat"));
   EXPECT_EQ(fs::path(problem().dataFileName), folder() / "proba.dat");
   EXPECT_EQ(fs::path(shownText(window(), kIdFilePath).toStdString()), folder() / "proba.dat");
-  EXPECT_TRUE(enabled(window(), kIdRead));
-  EXPECT_TRUE(enabled(window(), kIdOpen));
 
   // An existing file is taken without a question; the next selection
   // offers the previous choice.
@@ -92,66 +84,27 @@ TEST_F(FileSelection, ReadShowsTheCounts) {
   EXPECT_EQ(shownText(d, kIdOrder), "3  ");
   EXPECT_EQ(shownText(d, kIdRhsCount), "1  ");
   EXPECT_TRUE(enabled(d, kIdSolve));
-
-  // Any new selection needs a new read before a run.
-  copyExample("simetric3.dat");
-  selectFile("simetric3.dat");
-  EXPECT_FALSE(enabled(d, kIdSolve));
-  EXPECT_EQ(shownText(d, kIdOrder), "");
-  EXPECT_EQ(shownText(d, kIdRhsCount), "");
-  click(d, kIdSymmetric);
-  click(d, kIdRead);
-  EXPECT_EQ(shownText(d, kIdRhsCount), "2  ");
-  EXPECT_TRUE(enabled(d, kIdSolve));
-
-  // So does a cancelled one.
-  platform_.fileAnswers.push_back(std::nullopt);
-  click(d, kIdSelect);
-  EXPECT_FALSE(enabled(d, kIdSolve));
-  EXPECT_TRUE(enabled(d, kIdRead));
 }
 
-TEST_F(FileSelection, ReadWithoutAFileOrWithBadData) {
+TEST_F(FileSelection, BadDataAreReportedFromTheWorker) {
   QtDialog& d = window();
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  platform_.fileAnswers.push_back(std::nullopt);
-  click(d, kIdSelect);  // cancelled: no file any more, "Citeste" stays enabled
-  platform_.boxes.clear();
-  click(d, kIdRead);
-  ASSERT_EQ(platform_.boxes.size(), 1u);
-  EXPECT_EQ(platform_.boxes[0].caption, "Error");
-  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
-  EXPECT_FALSE(problem().dataRead);
-
   writeFile(folder() / "rau.dat", "Titlu\n2 1\n1 x\n3 4\n1 1\n");
   selectFile("rau.dat");
-  platform_.boxes.clear();
+  select(d, kIdMethodList, 1);
   click(d, kIdRead);
   ASSERT_EQ(platform_.boxes.size(), 1u);
   EXPECT_EQ(platform_.boxes[0].text, "Eroare de citire in fisierul de date");
-  EXPECT_EQ(platform_.boxes[0].caption, "Error");
   EXPECT_FALSE(enabled(d, kIdSolve));
 }
 
 TEST_F(FileSelection, UnopenableFileLeavesNoFileSelected) {
   // A new name in a folder where no file can be created (also not by the
-  // superuser).
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  click(window(), kIdRead);
-  platform_.boxes.clear();
+  // superuser): the dialog asks, the selection then fails.
   selectFile("/proc/parvela-test-new.dat");
-  ASSERT_EQ(platform_.questions.size(), 1u);  // "create the file?" - yes
+  ASSERT_EQ(platform_.questions.size(), 1u);
   ASSERT_EQ(platform_.boxes.size(), 1u);
   EXPECT_EQ(platform_.boxes[0].caption, "Error");
-  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Error);
   EXPECT_FALSE(InputDataFile().selected());
-  EXPECT_FALSE(enabled(window(), kIdSolve));
-  platform_.boxes.clear();
-  click(window(), kIdRead);
-  ASSERT_EQ(platform_.boxes.size(), 1u);
-  EXPECT_EQ(platform_.boxes[0].caption, "Error");
 }
 
 TEST_F(FileSelection, OpenShowsTheFileInTheEditor) {
@@ -170,10 +123,7 @@ TEST_F(FileSelection, OpenShowsTheFileInTheEditor) {
 
 TEST_F(FileSelection, SolveWritesTheReportAfterTheData) {
   QtDialog& d = window();
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  select(d, kIdMethodList, 1);  // Gauss
-  click(d, kIdRead);
+  readExample("sistem3.dat", 1);  // Gauss
   ASSERT_TRUE(enabled(d, kIdSolve));
   click(d, kIdSolve);
   const std::string data = exampleBytes("sistem3.dat");

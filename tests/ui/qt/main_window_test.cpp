@@ -1,5 +1,6 @@
 // The main window as the program starts it, and the control rules driven
 // by real clicks, key presses and list selections.
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -20,41 +21,26 @@ QString labelOf(QtDialog& d, int id) { return QString::fromStdString(d.label(id)
 
 using MainWindowStart = MainWindowTest;
 
+// The start-up state the rules give is checked on the model dialog
+// (tests/ui/controls_test.cpp); here: the window the program starts, with
+// the rules applied and shown.
 TEST_F(MainWindowStart, EveryControlAsTheProgramStarts) {
   QtDialog& d = window();
   EXPECT_EQ(d.windowTitle(), "Parvela");
   EXPECT_TRUE(d.isVisible());
   EXPECT_FALSE(d.windowIcon().isNull());
 
-  for (int id : {kIdSystem, kIdGeneral, kIdFromFile, kIdMaxDifferences}) EXPECT_TRUE(checked(d, id)) << id;
-  for (int id : {kIdInverse, kIdConditionNumber, kIdSymmetric, kIdGenerated, kIdEachEquation,
-                 kIdInvertElements, kIdPrintMatrix, kIdDeterminant, kIdIterations})
-    EXPECT_FALSE(checked(d, id)) << id;
-
-  EXPECT_EQ(entries(d, kIdGeneratorList),
-            QStringList({"Hilbert", "Lotkin", "Companion", "Wilkinson 5", "Wilkinson 20", "Cauchy",
-                         "Banda constanta"}));
-  EXPECT_EQ(entries(d, kIdNormList),
-            QStringList({"Infinit  (linii)", "1  (coloane)", "2  (euclidiana)", "Cond(A)*"}));
+  EXPECT_TRUE(checked(d, kIdSystem));
+  EXPECT_FALSE(enabled(d, kIdSolve));
   EXPECT_EQ(entries(d, kIdMethodList), QStringList({"Gauss", "LU", "Cholesky", "Gauss-Seidel", "SOR"}));
-  for (int id : {kIdGeneratorList, kIdNormList, kIdMethodList}) EXPECT_EQ(d.DLG_GET_SELECTION(id), 0) << id;
-
-  for (int id : {kIdSolve, kIdOpen, kIdRead, kIdGeneratorList, kIdNormList, kIdEps, kIdNlim, kIdOmega,
-                 kIdIterations})
-    EXPECT_FALSE(enabled(d, id)) << id;
-  for (int id : {kIdMethodList, kIdSelect, kIdDeterminant, kIdSystem, kIdMaxDifferences, kIdEachEquation,
-                 kIdExit, kIdAbout, kIdFileHelp, kIdGeneratorHelp, kIdIterationHelp})
-    EXPECT_TRUE(enabled(d, id)) << id;
-
-  EXPECT_EQ(labelOf(d, kIdPrintMatrix), "Matrice");
   EXPECT_EQ(d.controlAs<QAbstractButton>(kIdPrintMatrix)->text(), "Matrice");
-  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "");
+  EXPECT_EQ(d.label(kIdMethodLabel), " ");
+  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "") << "trailing blanks are not shown";
   for (int id : {kIdFilePath, kIdOrder, kIdRhsCount, kIdEps, kIdNlim, kIdOmega})
     EXPECT_EQ(shownText(d, id), "") << id;
   for (int id : {kIdFilePath, kIdOrder, kIdRhsCount}) EXPECT_TRUE(d.controlAs<QLineEdit>(id)->isReadOnly());
 
-  auto* solve = d.controlAs<QPushButton>(kIdSolve);
-  EXPECT_TRUE(solve->isDefault());
+  EXPECT_TRUE(d.controlAs<QPushButton>(kIdSolve)->isDefault());
   EXPECT_FALSE(d.control(kIdCancel)->isVisible());
   EXPECT_TRUE(platform_.boxes.empty());
 }
@@ -94,120 +80,128 @@ TEST(MainWindowFailure, StartUpFailureBox) {
   setPlatform(nullptr);
 }
 
+// ---------------------------------------------------------------------------
+// Keyboard
+
+using Keyboard = MainWindowTest;
+
+// The control that has the keyboard focus (kNoId for none of the window's).
+int focusedControl(QtDialog& d) {
+  QWidget* focus = QApplication::focusWidget();
+  for (const ControlTemplate& c : d.dialogTemplate().controls)
+    if (c.id != kNoId && d.control(c.id) == focus) return c.id;
+  return kNoId;
+}
+
+TEST_F(Keyboard, TabFollowsTheTemplateOrder) {
+  QtDialog& d = window();
+  readExample("sistem3.dat", 5);  // every control of a system by SOR enabled
+  d.control(kIdSystem)->setFocus();
+  std::vector<int> order{focusedControl(d)};
+  for (int k = 0; k < 40; ++k) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    if (focusedControl(d) == order.front()) break;
+    order.push_back(focusedControl(d));
+  }
+  // The template's order; of a group of radio buttons, the checked one.
+  EXPECT_EQ(order, (std::vector<int>{kIdSystem, kIdGeneral, kIdInvertElements, kIdFromFile, kIdGeneratorHelp,
+                                     kIdPrintMatrix, kIdMaxDifferences, kIdMethodList, kIdSelect, kIdOpen,
+                                     kIdRead, kIdSolve, kIdFileHelp, kIdExit, kIdFilePath, kIdOrder, kIdRhsCount,
+                                     kIdAbout, kIdEps, kIdNlim, kIdOmega, kIdIterationHelp, kIdIterations}));
+}
+
+TEST_F(Keyboard, TheMainWindowKeepsTheFocusAtStartAndAfterARun) {
+  QtDialog& d = window();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &d);
+  readExample("sistem3.dat", 1);
+  d.control(kIdSolve)->setFocus();
+  QTest::keyClick(d.control(kIdSolve), Qt::Key_Space);
+  ASSERT_TRUE(backgroundWorkOf(d)->waitUntilIdle());
+  QCoreApplication::processEvents();
+  EXPECT_NE(readFile(folder() / "sistem3.dat").find("Metoda: Gauss"), std::string::npos);
+  EXPECT_EQ(QApplication::activeWindow(), &d);
+  EXPECT_EQ(focusedControl(d), kIdSolve);
+}
+
+// ---------------------------------------------------------------------------
+// Texts that fit
+
+// Also run at 125 % (QT_SCALE_FACTOR=1.25, see CMakeLists.txt).
+using ReadableTexts = MainWindowTest;
+
+TEST_F(ReadableTexts, EveryTextWholeOnItsControlOrInItsTooltip) {
+  QtDialog& d = window();
+  std::cerr << "scale " << d.devicePixelRatioF() << ", font " << QFontInfo(d.font()).family().toStdString()
+            << " " << QFontInfo(d.font()).pointSizeF() << " pt\n";
+  EXPECT_EQ(unreadableTexts(d), QStringList());
+  // The texts the rules set and long ones typed by the user.
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  copyExample("sistem3.dat");
+  selectFile("sistem3.dat");
+  select(d, kIdMethodList, 5);
+  typeInto(d, kIdEps, "0.000012345");
+  typeInto(d, kIdNlim, "1000000");
+  typeInto(d, kIdOmega, "1.23456789");
+  d.control(kIdSelect)->setFocus();
+  EXPECT_EQ(unreadableTexts(d), QStringList());
+  // A box too small for its number shows its leading digits.
+  EXPECT_EQ(d.controlAs<QLineEdit>(kIdEps)->cursorPosition(), 0);
+  select(d, kIdMethodList, 4);
+  click(d, kIdConditionNumber);
+  EXPECT_EQ(unreadableTexts(d), QStringList());
+
+  host_.onShow = [](QtDialog& box) { EXPECT_EQ(unreadableTexts(box), QStringList()) << box.windowTitle().toStdString(); };
+  click(d, kIdFileHelp);
+  click(d, kIdAbout);
+  click(d, kIdIterationHelp);
+  EXPECT_EQ(host_.shown.size(), 3u);
+}
+
+// The control rules are checked on the model dialog
+// (tests/ui/controls_test.cpp); here: real clicks, selections and keys reach
+// them, and what they set is shown.
 using ControlRules = MainWindowTest;
 
-TEST_F(ControlRules, ConditionNumberAndBack) {
+TEST_F(ControlRules, ProblemButtonsAndTheShownLabel) {
   QtDialog& d = window();
-  select(d, kIdMethodList, 5);  // SOR
   click(d, kIdConditionNumber);
   EXPECT_EQ(problem().problemKind, ProblemKind::ConditionNumber);
   EXPECT_TRUE(enabled(d, kIdNormList));
-  EXPECT_FALSE(enabled(d, kIdMethodList));
-  EXPECT_EQ(d.DLG_GET_SELECTION(kIdMethodList), 0);
-  EXPECT_EQ(problem().methodIndex, 0);
-  for (int id : {kIdMaxDifferences, kIdEachEquation, kIdDeterminant, kIdEps, kIdNlim, kIdOmega, kIdIterations})
-    EXPECT_FALSE(enabled(d, id)) << id;
   EXPECT_EQ(d.controlAs<QAbstractButton>(kIdPrintMatrix)->text(), "Matrice inversa");
-  EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "");
-  EXPECT_TRUE(checked(d, kIdConditionNumber));
-  EXPECT_FALSE(checked(d, kIdSystem));
-
-  select(d, kIdNormList, 4);
-  EXPECT_EQ(problem().normSelection, 4);
-  EXPECT_EQ(problem().normIndex, -1);
-  select(d, kIdNormList, 2);
-  EXPECT_EQ(problem().normIndex, 1);
-  EXPECT_FALSE(enabled(d, kIdSolve));  // nothing read yet
-
   click(d, kIdSystem);
   EXPECT_EQ(problem().problemKind, ProblemKind::System);
-  EXPECT_TRUE(enabled(d, kIdMethodList));
-  EXPECT_EQ(d.DLG_GET_SELECTION(kIdMethodList), 0);
-  EXPECT_TRUE(enabled(d, kIdMaxDifferences));
-  EXPECT_TRUE(enabled(d, kIdDeterminant));
+  EXPECT_FALSE(checked(d, kIdConditionNumber));
   EXPECT_FALSE(enabled(d, kIdNormList));
   EXPECT_EQ(d.controlAs<QAbstractButton>(kIdPrintMatrix)->text(), "Matrice");
 }
 
-TEST_F(ControlRules, CholeskyNeedsASymmetricMatrix) {
+TEST_F(ControlRules, CholeskyBoxAndTheRadioButtonItTurnsOn) {
   QtDialog& d = window();
   select(d, kIdMethodList, 3);
   ASSERT_EQ(platform_.boxes.size(), 1u);
   EXPECT_EQ(platform_.boxes[0].text, "Metoda Cholesky:\nTipul Matrice: trebuie sa fie 'Simetrica'");
-  EXPECT_EQ(platform_.boxes[0].caption, "Info");
-  EXPECT_EQ(platform_.boxes[0].icon, IconKind::Information);
   EXPECT_TRUE(checked(d, kIdSymmetric));
   EXPECT_FALSE(checked(d, kIdGeneral));
-  EXPECT_EQ(problem().matrixKind, MatrixKind::Symmetric);
-  EXPECT_TRUE(problem().methodChosen);
-
-  // Already symmetric: no box.
-  select(d, kIdMethodList, 1);
-  select(d, kIdMethodList, 3);
-  EXPECT_EQ(platform_.boxes.size(), 1u);
 }
 
-TEST_F(ControlRules, IterativeMethodControls) {
+TEST_F(ControlRules, MethodLabelShownWithoutItsPadding) {
   QtDialog& d = window();
-  select(d, kIdMethodList, 5);  // SOR
-  EXPECT_EQ(problem().methodIndex, 5);
-  for (int id : {kIdEps, kIdNlim, kIdOmega, kIdIterations}) EXPECT_TRUE(enabled(d, id)) << id;
-  EXPECT_FALSE(enabled(d, kIdDeterminant));
+  select(d, kIdMethodList, 5);
   EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "SOR");
   EXPECT_EQ(d.label(kIdMethodLabel), fixedText("SOR", kNameLength));  // kept as set, shown trimmed
-
-  select(d, kIdMethodList, 4);  // Gauss-Seidel: no Omega
+  select(d, kIdMethodList, 4);
   EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "Gauss-Seidel");
-  EXPECT_FALSE(enabled(d, kIdOmega));
-  EXPECT_TRUE(enabled(d, kIdEps));
-
-  select(d, kIdMethodList, 2);  // LU
-  for (int id : {kIdEps, kIdNlim, kIdOmega, kIdIterations}) EXPECT_FALSE(enabled(d, id)) << id;
-  EXPECT_TRUE(enabled(d, kIdDeterminant));
+  select(d, kIdMethodList, 2);
   EXPECT_EQ(d.controlAs<QLabel>(kIdMethodLabel)->text(), "");
-
-  // With SOR chosen, "Inversare matrice" enables "Determinant" again.
-  select(d, kIdMethodList, 5);
-  click(d, kIdInverse);
-  EXPECT_TRUE(enabled(d, kIdDeterminant));
-  EXPECT_EQ(problem().methodIndex, 5);
 }
 
-TEST_F(ControlRules, ChoicesReachTheProblemState) {
-  QtDialog& d = window();
-  click(d, kIdSymmetric);
-  click(d, kIdEachEquation);
-  click(d, kIdInverse);
-  EXPECT_EQ(problem().matrixKind, MatrixKind::Symmetric);
-  EXPECT_EQ(problem().verifyMode, VerifyMode::EachEquation);
-  EXPECT_EQ(problem().problemKind, ProblemKind::Inverse);
-  EXPECT_FALSE(checked(d, kIdGeneral) || checked(d, kIdMaxDifferences) || checked(d, kIdSystem));
-
-  click(d, kIdGenerated);
-  EXPECT_EQ(problem().inputSource, InputSource::Generated);
-  select(d, kIdGeneratorList, 7);
-  EXPECT_EQ(problem().generatorIndex, 7);
-  click(d, kIdFromFile);
-  EXPECT_FALSE(enabled(d, kIdGeneratorList));
-
-  click(d, kIdInvertElements);
-  click(d, kIdPrintMatrix);
-  click(d, kIdDeterminant);
-  click(d, kIdPrintMatrix);
-  EXPECT_TRUE(problem().invertElements && problem().printDeterminant);
-  EXPECT_FALSE(problem().printMatrix);
-}
-
-TEST_F(ControlRules, ParameterBoxesKeepTenCharacters) {
+TEST_F(ControlRules, TypingAndDeletingReachTheParameterTexts) {
   QtDialog& d = window();
   select(d, kIdMethodList, 5);
-  typeInto(d, kIdEps, "12345678901");
-  EXPECT_EQ(problem().epsText, "1234567890");
-  typeInto(d, kIdNlim, "50");
-  EXPECT_EQ(problem().nlimText, "50        ");
   typeInto(d, kIdOmega, "1.25");
   EXPECT_EQ(problem().omegaText, "1.25      ");
-  // Deleting the text is a change as well.
   auto* omega = d.controlAs<QLineEdit>(kIdOmega);
   omega->selectAll();
   QTest::keyClick(omega, Qt::Key_Delete);
@@ -217,10 +211,7 @@ TEST_F(ControlRules, ParameterBoxesKeepTenCharacters) {
 TEST_F(ControlRules, ParameterMessageBoxes) {
   // The parameter check belongs to the run: it needs data read first.
   QtDialog& d = window();
-  copyExample("sistem3.dat");
-  selectFile("sistem3.dat");
-  select(d, kIdMethodList, 4);
-  click(d, kIdRead);
+  readExample("sistem3.dat", 4);
   ASSERT_TRUE(enabled(d, kIdSolve));
   platform_.boxes.clear();
   click(d, kIdSolve);

@@ -8,8 +8,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,6 +41,10 @@
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/text_editor.h"
 
+// Texts in test failures as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join("|").toStdString() << ']'; }
+
 namespace parvela::qt::test {
 
 struct Box {
@@ -56,6 +66,7 @@ struct FileDialogSeen {
 class TestPlatform : public QtPlatform {
  public:
   std::vector<Box> boxes;
+  std::function<void()> onMessage;  // while a box is "open"
   // Answers of the open-file dialog, one per confirmation: a name typed
   // into the name field, or nothing for Cancel.
   std::deque<std::optional<QString>> fileAnswers;
@@ -73,6 +84,7 @@ class TestPlatform : public QtPlatform {
  protected:
   void showMessage(const QString& text, const QString& caption, IconKind icon) override {
     boxes.push_back({text.toStdString(), caption.toStdString(), icon});
+    if (onMessage) onMessage();
   }
   bool askYesNo(const QString& text, const QString&) override {
     questions.push_back(text);
@@ -101,6 +113,10 @@ class TestPlatform : public QtPlatform {
     ++saveQuestions;
     return saveChoice;
   }
+
+ public:
+  // The desktop's own question box (it waits for an answer).
+  SaveChoice desktopAskSaveChanges(const QString& fileName) { return QtPlatform::askSaveChanges(fileName); }
 };
 
 // Records every modal dialog (its template, caption and the texts of its
@@ -168,6 +184,59 @@ inline QString shownText(QtDialog& d, int id) {
   return {};
 }
 
+// The texts of a dialog that are shown neither whole on their control nor
+// whole in its tooltip ("id: text"), measured as the style draws them.
+inline QStringList unreadableTexts(const QtDialog& d) {
+  QStringList out;
+  auto readable = [&](QWidget* w, const QString& text, bool whole) {
+    if (!whole && w->toolTip() != text) out << QStringLiteral("%1: %2").arg(w->objectName(), text);
+  };
+  for (const ControlTemplate& c : d.dialogTemplate().controls) {
+    QWidget* w = d.widgetOf(c);
+    if (!w || c.hidden) continue;
+    w->setObjectName(QString::number(c.id));
+    const QFontMetrics fm(w->font());
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->isCheckable()) {
+      QStyleOptionButton opt;
+      opt.initFrom(b);
+      const bool radio = qobject_cast<QRadioButton*>(b);
+      const QRect room =
+          b->style()->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, b);
+      const QRect need = fm.boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, b->text());
+      const QString text = QString(b->text()).replace('\n', ' ');
+      readable(b, text, need.width() <= room.width() && need.height() <= room.height() + fm.leading());
+    } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+      QStyleOptionButton opt;
+      opt.initFrom(b);
+      const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
+      readable(b, b->text(), fm.horizontalAdvance(b->text()) <= room.width());
+    } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
+      const QRect room = l->contentsRect();
+      const int flags = int(l->alignment()) | (l->wordWrap() ? int(Qt::TextWordWrap) : 0);
+      const QRect need = fm.boundingRect(QRect(0, 0, room.width(), 10000), flags, l->text());
+      readable(l, l->text(), need.width() <= room.width() && need.height() <= room.height() + fm.leading());
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+      readable(g, g->title(), fm.horizontalAdvance(g->title()) + 2 * fm.averageCharWidth() <= g->width());
+    } else if (auto* e = qobject_cast<QLineEdit*>(w); e && !e->text().isEmpty()) {
+      QStyleOptionFrame opt;
+      opt.initFrom(e);
+      opt.rect = e->rect();
+      opt.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e);
+      const QRect room = e->style()->subElementRect(QStyle::SE_LineEditContents, &opt, e);
+      readable(e, e->text(), fm.horizontalAdvance(e->text()) <= room.width() - 4);
+    } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+      const int room = list->viewport()->width();
+      for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        const int need = fm.horizontalAdvance(item->text()) + 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        if (need > room && item->toolTip() != item->text())
+          out << QStringLiteral("%1: %2").arg(c.id).arg(item->text());
+      }
+    }
+  }
+  return out;
+}
+
 inline std::string readFile(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::ostringstream s;
@@ -217,6 +286,15 @@ class MainWindowTest : public ::testing::Test {
     std::filesystem::copy_file(std::filesystem::path(PARVELA_SOURCE_DIR) / "examples" / name, to,
                                std::filesystem::copy_options::overwrite_existing);
     return to;
+  }
+
+  // An example copied to the working folder, selected, a method chosen
+  // (entry of the list) and "Citeste" pressed.
+  void readExample(const std::string& name, int method) {
+    copyExample(name);
+    selectFile(QString::fromStdString(name));
+    select(window(), kIdMethodList, method);
+    click(window(), kIdRead);
   }
 
   TestPlatform platform_;

@@ -8,9 +8,13 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QChart>
+#include <QChartView>
 #include <QTabWidget>
+#include <QValueAxis>
 
 #include <cmath>
+#include <limits>
 
 #include "io/fortran_io.h"
 #include "qt_test_support.h"
@@ -21,6 +25,7 @@
 #include "ui/qt/notice_bar.h"
 #include "ui/qt/outcome_line.h"
 #include "ui/qt/pivot_plot.h"
+#include "ui/qt/plot_legend.h"
 #include "ui/qt/report_view.h"
 #include "ui/qt/power_plot.h"
 #include "ui/qt/results_window.h"
@@ -362,9 +367,15 @@ TEST_F(ResultsTest, KeptRunsOverlayWithTheirLabelsAndExportToPngAndCsv) {
   typeInto(window(), kIdOmega, QStringLiteral("1.3"));
   solve();
   ASSERT_EQ(plot->runs().size(), 2u) << "the trace comes without the Iteratii box";
-  EXPECT_EQ(plot->curve(0, 1)->name(), QStringLiteral("1: SOR, omega = 1.000E+00, eps = 1.000E-04"));
-  EXPECT_EQ(plot->curve(1, 1)->name(), QStringLiteral("2: SOR, omega = 1.300E+00, eps = 1.000E-04"));
+  EXPECT_EQ(plot->curve(0, 1)->name(), QStringLiteral("SOR \u03c9=1, eps=1e-4 (rularea 1)"));
+  EXPECT_EQ(plot->curve(1, 1)->name(), QStringLiteral("SOR \u03c9=1.3, eps=1e-4 (rularea 2)"));
   EXPECT_NE(plot->curvePoints(0, 1).size(), plot->curvePoints(1, 1).size());
+  // The legend names every curve and marker whole, on as many lines as it needs.
+  PlotLegend* legend = plot->legend();
+  EXPECT_EQ(legend->texts(), QStringList({plot->curve(0, 1)->name(), plot->curve(1, 1)->name(),
+                                          "toleranta atinsa", "toleranta eps=1e-4"}));
+  QCoreApplication::processEvents();
+  EXPECT_GE(legend->height(), legend->heightForWidth(legend->width()));
 
   const QString png = QString::fromStdString((folder() / "c.png").string());
   const QString csv = QString::fromStdString((folder() / "c.csv").string());
@@ -417,10 +428,136 @@ TEST_F(ResultsTest, PowerMethodCurvesForEachSpectralRadius) {
   ASSERT_GE(second.size(), 2u);
   EXPECT_TRUE(plot->curvePoints(2).empty());  // no shifted pass was needed
   for (const auto* curve : {&first, &second}) {
-    for (std::size_t k = 0; k < curve->size(); ++k) EXPECT_EQ((*curve)[k].x(), static_cast<double>(k + 1));
+    // From the second iteration: the first has no earlier estimate.
+    for (std::size_t k = 0; k < curve->size(); ++k) EXPECT_EQ((*curve)[k].x(), static_cast<double>(k + 2));
     // The measure falls to the tolerance of the method at the last iteration.
     EXPECT_LE(curve->back().y(), -5.0);
   }
+}
+
+// ---------------------------------------------------------------------------
+// The plots drawn from traces built here
+
+RunRecord tracedRun(int number, const char* method) {
+  RunRecord r;
+  r.number = number;
+  r.method = method;
+  return r;
+}
+
+std::vector<TracePoint> traced(const std::vector<double>& values) {
+  std::vector<TracePoint> out;
+  for (std::size_t k = 0; k < values.size(); ++k) out.push_back({std::int64_t(k + 1), values[k]});
+  return out;
+}
+
+std::vector<double> ticksOf(const QValueAxis* a) {
+  std::vector<double> out;
+  for (double t = a->tickAnchor() + std::ceil((a->min() - a->tickAnchor()) / a->tickInterval()) * a->tickInterval();
+       t <= a->max(); t += a->tickInterval())
+    out.push_back(t);
+  return out;
+}
+
+TEST(Plots, PivotsOnWholeStepsMarkedOnlyOnShortLinesAndAZeroAtTheBottom) {
+  PivotPlot plot;
+  plot.resize(600, 400);
+  plot.show();
+  RunRecord singular = tracedRun(1, "Gauss");
+  singular.trace.pivots = traced({4.0, 3.75, 0.0});  // U(3,3) exactly zero
+  plot.showRun(singular);
+  EXPECT_EQ(plot.points(), (std::vector<QPointF>{{1, std::log10(4.0)}, {2, std::log10(3.75)}}));
+  ASSERT_NE(plot.pointMarkers(), nullptr);
+  EXPECT_EQ(plot.pointMarkers()->count(), 2);
+  ASSERT_NE(plot.zeroSeries(), nullptr);
+  ASSERT_EQ(plot.zeroSeries()->count(), 1);
+  const QPointF zero = plot.zeroSeries()->at(0);
+  EXPECT_EQ(zero.x(), 3);
+  EXPECT_GT(zero.y(), plot.yAxis()->min());
+  EXPECT_LT(zero.y(), std::log10(3.75));
+  EXPECT_GT(plot.yAxis()->min(), -3) << "the axis fits the data, not a floor for the zero";
+  EXPECT_EQ(plot.xAxis()->tickType(), QValueAxis::TicksDynamic);
+  EXPECT_EQ(ticksOf(plot.xAxis()), (std::vector<double>{1, 2, 3}));
+
+  RunRecord large = tracedRun(2, "LU");
+  std::vector<double> pivots;
+  for (int k = 1; k <= 1500; ++k) pivots.push_back(1.0 + k);
+  large.trace.pivots = traced(pivots);
+  plot.showRun(large);
+  EXPECT_EQ(plot.points().size(), 1500u);
+  EXPECT_EQ(plot.pointMarkers(), nullptr) << "a line alone";
+  EXPECT_EQ(plot.zeroSeries(), nullptr);
+  for (double t : ticksOf(plot.xAxis())) EXPECT_EQ(t, std::round(t));
+  EXPECT_LE(ticksOf(plot.xAxis()).size(), 11u);
+}
+
+TEST(Plots, PowerMethodWithoutTheFirstIterationAndWithZerosAtTheBottom) {
+  PowerPlot plot;
+  plot.resize(600, 400);
+  plot.show();
+  RunRecord run = tracedRun(3, "Numar Conditie");
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  run.trace.power = {TraceCurve{1, traced({kNaN, 1e-1, 0.0, 1e-3}), false},
+                     TraceCurve{3, traced({kNaN, 1e-2, 1e-4, 0.0}), false}};
+  plot.showRun(run);
+  EXPECT_EQ(plot.curvePoints(1), (std::vector<QPointF>{{2, -1}, {4, -3}}));
+  EXPECT_EQ(plot.curvePoints(3), (std::vector<QPointF>{{2, -2}, {3, -4}}));
+  const double zeroLevel = plot.zeroPoints(1).at(0).y();
+  EXPECT_EQ(plot.zeroPoints(1), (std::vector<QPointF>{{3, zeroLevel}}));
+  EXPECT_EQ(plot.zeroPoints(3), (std::vector<QPointF>{{4, zeroLevel}}));
+  // The axis runs from just below the zeros to just above the data.
+  EXPECT_LT(zeroLevel, -4);
+  EXPECT_GT(zeroLevel, plot.yAxis()->min());
+  EXPECT_GT(plot.yAxis()->min(), -5.5);
+  EXPECT_LT(plot.yAxis()->max(), -0.5);
+  EXPECT_EQ(plot.legend()->texts(),
+            QStringList({"Raza spectrala 1", "Raza spectrala 2", "0 exact"}));
+}
+
+// Every marker of the convergence plot lies wholly inside the plot area,
+// at the smallest size the plot takes.
+TEST(Plots, ConvergenceFitsTheAxesAndNoMarkerIsClipped) {
+  ConvergencePlot plot;
+  plot.setKeepRuns(true);
+  plot.resize(plot.minimumSizeHint());
+  plot.show();
+  RunRecord diverging = tracedRun(1, "Gauss-Seidel");
+  diverging.iterative = true;
+  diverging.eps = 1e-5f;
+  diverging.trace.sweeps = {TraceCurve{1, traced({1.0, 1e-1, 1e-2, 1.0, 1e3}), false}};
+  diverging.result.outcome.sweeps = {SweepOutcome{Verdict::Divergence, 5, 1e3f, 1.0f}};
+  RunRecord converging = tracedRun(2, "SOR");
+  converging.iterative = true;
+  converging.omega = 1.5f;
+  converging.eps = 1e-5f;
+  converging.trace.sweeps = {TraceCurve{1, traced({1e-1, 1e-3, 1e-6, 0.0}), false}};
+  converging.withOmega = true;
+  converging.result.outcome.sweeps = {SweepOutcome{Verdict::Tolerance, 4, 0.0f, 1e-6f}};
+  plot.addRun(diverging);
+  plot.addRun(converging);
+  QCoreApplication::processEvents();
+
+  // From the exact zero below -6 to the divergence at 3, no more.
+  EXPECT_GT(plot.yAxis()->min(), -8);
+  EXPECT_LT(plot.yAxis()->max(), 4);
+  EXPECT_LT(plot.xAxis()->max(), 6);
+  QChart* chart = plot.chartView()->chart();
+  const QRectF area = chart->plotArea();
+  ASSERT_EQ(plot.verdictMarkers().size(), 2u);
+  ASSERT_EQ(plot.zeroSeries().size(), 1u);
+  std::vector<QScatterSeries*> markers = plot.verdictMarkers();
+  markers.push_back(plot.zeroSeries()[0]);
+  for (QScatterSeries* m : markers)
+    for (const QPointF& p : m->points()) {
+      const QPointF at = chart->mapToPosition(p, m);
+      const double r = m->markerSize() / 2 + 1;
+      EXPECT_TRUE(area.contains(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r)))
+          << m->name().toStdString() << " at " << p.x() << ", " << p.y();
+    }
+  // The tolerance line spans the plot.
+  ASSERT_EQ(plot.toleranceLines().size(), 1u);
+  EXPECT_EQ(plot.toleranceLines()[0]->at(0).x(), plot.xAxis()->min());
+  EXPECT_EQ(plot.toleranceLines()[0]->at(1).x(), plot.xAxis()->max());
 }
 
 // ---------------------------------------------------------------------------

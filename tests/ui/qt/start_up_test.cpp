@@ -1,10 +1,16 @@
 // The window started with a file on the command line, and Qt's own dialog
 // texts in Romanian.
 #include <QDialogButtonBox>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
 
 #include "qt_test_support.h"
 #include "ui/qt/translations.h"
@@ -142,6 +148,103 @@ TEST_F(RomanianStandardTexts, TextWithoutTranslationStaysEnglish) {
   StandardDialogTranslations ro(QStringList{});
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "No text of that name"), "No text of that name");
   EXPECT_EQ(QCoreApplication::translate("SomeOtherContext", "Save"), "Save");
+}
+
+// Asked after every other translator: records the texts of the dialogs
+// that none of them answered (not key sequences, which are not words, nor
+// the names of keys, the same in Romanian).
+class MissedTexts final : public QTranslator {
+ public:
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    const QString c = QString::fromUtf8(context), text = QString::fromUtf8(source);
+    static const QStringList dialogs{"QFileDialog",    "QFileSystemModel", "QAbstractFileIconProvider",
+                                     "QPlatformTheme", "QMessageBox",      "QDialogButtonBox"};
+    const bool keys = QKeySequence::fromString(text, QKeySequence::PortableText).count() == 1 &&
+                      text.contains(QLatin1Char('+'));
+    if ((dialogs.contains(c) || c.startsWith(QLatin1String("parvela::"))) && !keys)
+      missed << c + QStringLiteral(": ") + text;
+    return {};
+  }
+  bool isEmpty() const override { return false; }
+  mutable QStringList missed;
+};
+
+TEST_F(RomanianStandardTexts, EveryTextOfTheFileDialogAndTheEditorsQuestions) {
+  MissedTexts missed;
+  QCoreApplication::installTranslator(&missed);
+  QStringList asked;  // the texts of the questions
+  {
+    StandardDialogTranslations ro(QStringList{});
+    fs::create_directories(folder() / "dosar");
+    writeFile(folder() / "a.dat", kSystem);
+    writeFile(folder() / "note.txt", "text");
+    OpenFileRequest request;
+    request.title = "Selecteaza Fisierul";
+    request.filters = {{"Data Files (*.dat)", "*.dat"}, {"All files (*.*)", "*.*"}};
+    request.filterIndex = 2;
+    request.initialDirectory = folder().string();
+    request.defaultExtension = "dat";
+    request.pathMustExist = request.createPrompt = true;
+    OpenFileDialog dialog(request, platform_);
+    dialog.setViewMode(QFileDialog::Detail);
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(tree, nullptr);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model()->rowCount(tree->rootIndex()) == 3; }));
+    QCoreApplication::processEvents();
+
+    // Every column after the name as wide as its header and its entries,
+    // also after narrower widths (the desktop's, or the user's last ones).
+    QHeaderView* header = tree->header();
+    for (int column = 1; column < header->count(); ++column) header->resizeSection(column, 20);
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    emit model->directoryLoaded(QString::fromStdString(folder().string()));
+    for (int column = 1; column < header->count(); ++column) {
+      EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+      for (int row = 0; row < 3; ++row) {
+        const QModelIndex at = tree->model()->index(row, column, tree->rootIndex());
+        EXPECT_GE(header->sectionSize(column), tree->itemDelegate()->sizeHint(QStyleOptionViewItem(), at).width())
+            << at.data().toString().toStdString();
+      }
+    }
+    // The system's name of the file type in the window's language.
+    if (programLocale(QLocale::system()).language() == QLocale::Romanian) {
+      EXPECT_EQ(model->type(model->index(QString::fromStdString((folder() / "note.txt").string()))),
+                "document text simplu");
+      EXPECT_EQ(model->type(model->index(QString::fromStdString((folder() / "dosar").string()))), "Dosar");
+    }
+
+    // The dialog's questions, and the editor's.
+    dialog.hide();
+    OpenFileDialog asking(request, platform_);
+    platform_.answerYes = false;
+    asking.selectFile(QStringLiteral("nou"));
+    asking.accept();
+    asking.selectFile(QStringLiteral("nu-exista/x.dat"));
+    asking.accept();
+    for (const QString& q : platform_.questions) asked << q;
+    for (const Box& b : platform_.boxes) asked << QString::fromStdString(b.text);
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        asked << box->text();
+        QStringList buttons;
+        for (QAbstractButton* b : box->buttons()) buttons << b->text();
+        buttons.sort();
+        asked << buttons;
+        box->reject();
+      }
+    });
+    EXPECT_EQ(platform_.desktopAskSaveChanges(QStringLiteral("a.dat")), QtPlatform::SaveChoice::Cancel);
+    TextEditorWindow editor(QString::fromStdString((folder() / "nu-exista" / "y.dat").string()), platform_);
+    editor.editor()->insertPlainText("x");
+    EXPECT_FALSE(editor.save());
+  }
+  QCoreApplication::removeTranslator(&missed);
+  EXPECT_EQ(asked, QStringList({"nou.dat\nAcest fisier nu exista.\nCreati fisierul?",
+                                "x.dat\nCalea nu exista.\nVerificati calea si incercati din nou.",
+                                "Salvati modificarile din a.dat?", "Anuleaza", "Nu salva", "Salveaza"}));
+  EXPECT_EQ(missed.missed, QStringList());
 }
 
 TEST(StandardDialogTranslationFolders, QtsOwnFolderComesFirst) {

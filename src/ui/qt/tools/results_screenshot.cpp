@@ -66,6 +66,7 @@ void type(QtDialog& d, int id, const QString& text) {
   if (auto* e = d.controlAs<QLineEdit>(id)) {
     e->setText(text);
     emit e->textEdited(text);
+    e->setCursorPosition(0);  // as the box shows it once the user moves on
   }
 }
 
