@@ -5,12 +5,12 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QSlider>
 #include <QStringListModel>
 #include <QToolButton>
@@ -139,22 +139,43 @@ StepView::StepView(QWidget* parent) : QWidget(parent) {
   connect(exactBox_, &QCheckBox::toggled, this, [this](bool on) { setExact(on); });
   connect(export_, &QPushButton::clicked, this, [this] { exportSteps(); });
 
-  // The keys move through the steps wherever the focus is in the tab.
-  const auto key = [this](QKeySequence seq, auto action) {
-    auto* s = new QShortcut(seq, this);
-    s->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(s, &QShortcut::activated, this, action);
-  };
-  key(QKeySequence(Qt::Key_Left), [this] {
-    if (page_ > 0) setPage(page_ - 1);
-  });
-  key(QKeySequence(Qt::Key_Right), [this] { setPage(page_ + 1); });
-  key(QKeySequence(Qt::Key_Home), [this] { setPage(0); });
-  key(QKeySequence(Qt::Key_End), [this] {
-    if (pageCount()) setPage(pageCount() - 1);
-  });
+  // The keys move through the steps wherever the focus is in the tab:
+  // every control hands them here before its own handling.
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   setFocusPolicy(Qt::StrongFocus);
   showSession();
+}
+
+bool StepView::stepKey(int key) {
+  if (pageCount() == 0) return false;
+  switch (key) {
+    case Qt::Key_Left:
+      if (page_ > 0) setPage(page_ - 1);
+      return true;
+    case Qt::Key_Right:
+      setPage(page_ + 1);
+      return true;
+    case Qt::Key_Home:
+      setPage(0);
+      return true;
+    case Qt::Key_End:
+      setPage(pageCount() - 1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool StepView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::NoModifier && stepKey(key->key())) return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void StepView::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() != Qt::NoModifier || !stepKey(event->key())) QWidget::keyPressEvent(event);
 }
 
 std::size_t StepView::pageCount() const { return parvela::pageCount(session_); }

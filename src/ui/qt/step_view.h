@@ -64,12 +64,16 @@ class StepView : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void showSession();
   void showPage();
   void fitGrid();
   void exportSteps();
+  // Left, Right, Home, End: true when the key moved (or would move) the page.
+  bool stepKey(int key);
 
   StepRecorder recorder_;
   ReadSnapshot read_;
