@@ -140,19 +140,11 @@ std::vector<Case> cases() {
 }
 
 ProblemState stateOf(const Case& c) {
-  ProblemState s;
-  {
-    ProblemScope scope(s);
-    INITIALIZEDATA();
-  }
-  s.n = c.n;
-  s.nb = c.nb;
+  ProblemState s = testing::readState(c.n, c.nb);
   s.A = c.A;
   s.B = c.B;
   s.methodIndex = c.method;
   s.printDeterminant = true;
-  s.readForSystem = true;
-  s.dataRead = true;
   if (c.method == 3) {
     s.matrixKind = MatrixKind::Symmetric;
     s.AV.resize(static_cast<std::size_t>(c.n * (c.n + 1) / 2));
@@ -320,20 +312,12 @@ TEST(StepReplay, TheLastStepIsWhatTheRunLeftAndTheExactReplayIsExact) {
 // Data whose exact pivot is zero while the single-precision one passes the
 // test: the replay says so and stops there.
 TEST(StepReplay, AnExactZeroPivotThatTheRunPassedStopsTheReplay) {
-  ProblemState s;
-  {
-    ProblemScope scope(s);
-    INITIALIZEDATA();
-  }
-  s.n = 2;
-  s.nb = 1;
+  ProblemState s = testing::readState(2, 1);
   // Row 2 is 7 times row 1; in single precision u(2,2) = -3.8E-6.
   const std::vector<std::string> rows = {"0.1", "37.3", "0.7", "261.1"};
   s.A = {0.1f, 0.7f, 37.3f, 261.1f};
   s.B = {1.0f, 2.0f};
   s.methodIndex = 1;
-  s.readForSystem = true;
-  s.dataRead = true;
   const ValueTexts texts{rows, {"1", "2"}, {}, false};
   const ReadSnapshot read = snapshotRead(s, &texts);
   ASSERT_TRUE(read.exact.has_value());
@@ -379,19 +363,13 @@ TEST(StepReplay, DecimalTextsReadExactly) {
 TEST(StepReplay, TheConditionNumbersInverseAndPowerMethodReplayed) {
   const std::vector<float> A = {4, 1, 0, 1, 4, 1, 0, 1, 4};
   for (const std::int32_t norm : {1, 4}) {
-    ProblemState s;
-    {
-      ProblemScope scope(s);
-      INITIALIZEDATA();
-    }
-    s.n = 3;
-    s.nb = 3;
+    ProblemState s = testing::readState(3, 3);
     s.A = A;
     s.B = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     s.problemKind = ProblemKind::ConditionNumber;
     s.normSelection = norm;
     s.normIndex = norm == 4 ? -1 : 0;
-    s.dataRead = true;
+    s.readForSystem = false;
     const StepRun run = testing::recordedRun(s);
     const std::optional<ExactInput> input = exactInputFor(run.start, nullptr);
     ASSERT_TRUE(input.has_value());
@@ -421,18 +399,11 @@ TEST(StepReplay, TheConditionNumbersInverseAndPowerMethodReplayed) {
 // With the data grid's reader built in, the exact data of a file are its
 // values as written, 0.1 as 1/10.
 TEST(StepReplay, TheDataAsTheFileWritesThem) {
-  ProblemState s;
-  {
-    ProblemScope scope(s);
-    INITIALIZEDATA();
-  }
-  s.n = 2;
-  s.nb = 1;
+  ProblemState s = testing::readState(2, 1);
   s.A = {0.1f, 0.3f, 0.2f, 1.0f / 0.4f};
   s.B = {1.0f, 2.0f};
   s.methodIndex = 1;
   s.invertElements = true;
-  s.dataRead = true;
   s.A[0] = 1.0f / 0.1f;
   s.A[1] = 1.0f / 0.3f;
   s.A[2] = 1.0f / 0.2f;

@@ -28,21 +28,13 @@ namespace parvela {
 namespace {
 
 ProblemState system(std::int32_t method, std::int32_t n, std::int32_t nb, std::vector<float> A, std::vector<float> B) {
-  ProblemState s;
-  {
-    ProblemScope scope(s);
-    INITIALIZEDATA();
-  }
-  s.n = n;
-  s.nb = nb;
+  ProblemState s = testing::readState(n, nb);
   s.A = std::move(A);
   s.B = std::move(B);
   s.methodIndex = method;
   s.epsText = fixedText("0.00001", kParamTextLength);
   s.nlimText = fixedText("100", kParamTextLength);
   s.omegaText = fixedText("1.1", kParamTextLength);
-  s.readForSystem = true;
-  s.dataRead = true;
   if (methodReadsPacked(method)) {
     s.matrixKind = MatrixKind::Symmetric;
     s.AV.resize(static_cast<std::size_t>(n * (n + 1) / 2));
