@@ -25,6 +25,7 @@
 #include "io/data_file.h"
 #include "core/progress.h"
 #include "run/dispatcher.h"
+#include "ui/core/analysis_text.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
 #include "ui/core/step_export.h"
@@ -70,6 +71,12 @@ constexpr const char* kHelp =
     "  --runs N                           presses of \"REZOLVA !\" after the read (default 1)\n"
     "  --after-read                       the choices that follow are made after \"Citeste\",\n"
     "                                     just before the first \"REZOLVA !\"\n"
+    "  --analysis                         after each run, its analysis on standard output:\n"
+    "                                     errors, convergence, condition number checked\n"
+    "  --scan-omega                       after each run, the search for SOR's best omega\n"
+    "  --sweep-n N                        after each run, the experiment over n = 2..N\n"
+    "                                     with the chosen generator (nothing is written\n"
+    "                                     into the data file by these three)\n"
     "  --output FILE                      copy DATAFILE to FILE first and work on FILE\n"
     "                                     (one data file only)\n"
     "  --output-dir DIR                   copy each DATAFILE into DIR (created if missing)\n"
@@ -168,6 +175,7 @@ struct Options {
   Choices afterRead;   // made between "Citeste" and the first "REZOLVA !"
   bool changing = false;  // --after-read seen: the choices that follow go to afterRead
   int runs = 1;
+  AnalysisRequest analysis;  // printed after each run
   std::optional<std::string> output;     // one data file: the copy to work on
   std::optional<std::string> outputDir;  // the folder of the copies
   std::optional<std::string> steps;      // --steps: the JSON Lines file
@@ -224,6 +232,9 @@ enum OptionCode : int {
   kOptCount,
   kOptSeed,
   kOptLogCond,
+  kOptAnalysis,
+  kOptScanOmega,
+  kOptSweepN,
 };
 
 const struct option kLongOptions[] = {
@@ -255,6 +266,9 @@ const struct option kLongOptions[] = {
     {"count", required_argument, nullptr, kOptCount},
     {"seed", required_argument, nullptr, kOptSeed},
     {"log-cond", required_argument, nullptr, kOptLogCond},
+    {"analysis", no_argument, nullptr, kOptAnalysis},
+    {"scan-omega", no_argument, nullptr, kOptScanOmega},
+    {"sweep-n", required_argument, nullptr, kOptSweepN},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -341,6 +355,18 @@ Options parse(int argc, char** argv) {
         if (v.empty() || *end != '\0' || errno != 0 || n < 0 || n > 1000000)
           throw UsageError{"bad value for --runs: '" + v + "'"};
         o.runs = static_cast<int>(n);
+        break;
+      }
+      case kOptAnalysis: o.analysis.analysis = true; break;
+      case kOptScanOmega: o.analysis.scanOmega = true; break;
+      case kOptSweepN: {
+        std::string v(value);
+        char* end = nullptr;
+        errno = 0;
+        long n = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || errno != 0 || n < 2 || n > kExperimentMaxLimit)
+          throw UsageError{"bad value for --sweep-n (2 to " + std::to_string(kExperimentMaxLimit) + "): '" + v + "'"};
+        o.analysis.sweepN = static_cast<int>(n);
         break;
       }
       case kOptOutput: o.output = std::string(value); break;
@@ -512,6 +538,9 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat, B
     steps.afterRun(lastRunResult(), dataFile, r + 1);
     // A run that wrote nothing (its message says why) fails the file.
     if (stopped() || lastRunResult().status == RunStatus::Refused) return 1;
+    if (o.analysis.any())
+      if (const std::optional<ProblemState> start = lastRunStartingState())
+        plat.standardOutput(analysisForBatch(*start, o.analysis));
   }
   return 0;
 }

@@ -24,6 +24,20 @@ __attribute__((noinline)) float additionChain(std::size_t steps, const float* te
   return s;
 }
 
+// The chain no SOR sweep can shorten: component i waits for component
+// i-1 through the product and the addition of its lower sum's last term,
+// the two subtractions, the relaxation's product and its sum (n times).
+__attribute__((noinline)) float sorChain(std::size_t n, const float* terms) {
+  float x = 0.0f;
+  for (std::size_t i = 0; i < n; ++i) {
+    const float t = terms[i & 1023];
+    const float s = t + t * x;
+    const float g = (t - s) - t;
+    x = 0.5f * g + t;
+  }
+  return x;
+}
+
 void iterGroup(int n, int reps) {
   const std::size_t nn = static_cast<std::size_t>(n);
   std::vector<float> A(nn * nn);
@@ -103,17 +117,20 @@ void iterGroup(int n, int reps) {
     row("Gauss-Seidel sweep x100, 2 threads", n, "addition chain x100", t);
 
     for (std::size_t i = 0; i < nn; ++i) S[i * nn + i] = 1.0f;
-    t = compare(
-        reps, [] {},
-        [&] {
-          for (int k = 0; k < 100; ++k)
-            fastSweepSor(n, S.data(), b.data(), x0.data(), x1.data(), 1.25f, -0.25f);
-        },
-        [&] {
-          for (int k = 0; k < 100; ++k)
-            sgemv_("N", &n, &n, &one, S.data(), &n, x0.data(), &inc, &zero, y.data(), &inc, 1);
-        });
+    auto sorSweeps = [&] {
+      for (int k = 0; k < 100; ++k)
+        fastSweepSor(n, S.data(), b.data(), x0.data(), x1.data(), 1.25f, -0.25f);
+    };
+    t = compare(reps, [] {}, sorSweeps, [&] {
+      for (int k = 0; k < 100; ++k)
+        sgemv_("N", &n, &n, &one, S.data(), &n, x0.data(), &inc, &zero, y.data(), &inc, 1);
+    });
     row("SOR sweep x100", n, "sgemv x100", t);
+    // Its own chain is short: a sweep is bound by reading A, as sgemv is.
+    t = compare(reps, [] {}, sorSweeps, [&] {
+      for (int k = 0; k < 100; ++k) sink = sorChain(nn, terms.data());
+    });
+    row("SOR sweep x100", n, "its chain x100", t);
   }
 }
 

@@ -19,15 +19,6 @@ using power::div;
 using power::normalise;
 using power::sub;
 
-const productk::Table& kernelsFor(kernels::Isa isa) {
-#if defined(__x86_64__)
-  if (isa == kernels::Isa::Avx512) return productk::avx512::kTable;
-  if (isa == kernels::Isa::Avx2) return productk::avx2::kTable;
-#endif
-  (void)isa;
-  return productk::scalar::kTable;
-}
-
 // Below this order one thread computes the product alone.
 constexpr std::size_t kParallelOrder = 256;
 
@@ -45,7 +36,7 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
     return;
   }
   const std::size_t nn = static_cast<std::size_t>(n);
-  const productk::Table& k = kernelsFor(kernels::activeIsa());
+  const kernels::product::Table& k = kernels::product::activeTable();
   std::vector<Complex> Z(nn), Z0(nn), start(nn, Complex{1.0f, 1.0f});
   std::vector<float> zr(nn), zi(nn), bd(nn), bc(nn), dre(nn), dim(nn), Zre(nn), Zim(nn);
   for (std::size_t j = 0; j < nn; ++j) {
@@ -72,7 +63,7 @@ void fastPowerReal(std::int32_t n, const float* A, std::int32_t nlim, float eps,
         bd[j] = 0.0f * zi[j];
         bc[j] = 0.0f * zr[j];
       }
-      kernels::parallelRanges(0, nn, productk::kPowerTile, kParallelOrder,
+      kernels::parallelRanges(0, nn, kernels::product::kPowerTile, kParallelOrder,
                               [&](std::size_t lo, std::size_t hi) {
                                 k.powerProduct(nn, A, zr.data(), zi.data(), bd.data(), bc.data(),
                                                dre.data(), dim.data(), Zre.data(), Zim.data(), lo,
@@ -127,12 +118,12 @@ void fastEigenPower(std::int32_t n, const float* A, Complex& lambda, std::int32_
 void fastTransposeTimesSelf(std::size_t n, const float* M, std::vector<float>& W) {
   W.resize(n * n);
   if (n == 0) return;
-  const productk::Table& k = kernelsFor(kernels::activeIsa());
+  const kernels::product::Table& k = kernels::product::activeTable();
   float* w = W.data();
-  const std::size_t part = productk::gramScratch(n);
+  const std::size_t part = kernels::product::gramScratch(n);
   std::vector<float> scratch(2 * part);
-  for (std::size_t k0 = 0; k0 < n; k0 += productk::kGramDepth) {
-    const std::size_t k1 = std::min(n, k0 + productk::kGramDepth);
+  for (std::size_t k0 = 0; k0 < n; k0 += kernels::product::kGramDepth) {
+    const std::size_t k1 = std::min(n, k0 + kernels::product::kGramDepth);
     kernels::parallelRanges(0, 2, 1, n >= kParallelOrder ? 2 : 3,
                             [&](std::size_t lo, std::size_t hi) {
                               for (std::size_t t = lo; t < hi; ++t)

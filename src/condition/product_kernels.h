@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace parvela::productk {
+namespace parvela::kernels::product {
 
 struct Table {
   // Rows [lo, hi) of Z = C z, where C(i,j) = M(i,j) + 0i off the diagonal
@@ -32,10 +32,11 @@ constexpr std::size_t kPowerTile = 64;
 constexpr std::size_t kGramDepth = 256;
 constexpr std::size_t gramScratch(std::size_t n) { return kGramDepth * (256 + n + 16); }
 
-namespace scalar { extern const Table kTable; }
-#if defined(__x86_64__)
-namespace avx2 { extern const Table kTable; }
-namespace avx512 { extern const Table kTable; }
-#endif
+// The table of each path (nullptr where the build has no such path) and
+// the one the kernels run (kernel_runtime.h).
+namespace scalar { const Table* table(); }
+namespace avx2 { const Table* table(); }
+namespace avx512 { const Table* table(); }
+const Table& activeTable();
 
-}  // namespace parvela::productk
+}  // namespace parvela::kernels::product

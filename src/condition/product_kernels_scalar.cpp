@@ -1,15 +1,16 @@
-// The condition number's products on the scalar path (compiler flags for
-// this file in CMakeLists.txt).
+// The condition number's products on four-float vectors: the path for any
+// CPU. Allowed: the baseline instruction set (no flags of its own).
 #include <cstddef>
 
 #include "condition/product_kernels.h"
 
-
 #define PARVELA_LANES 4
-namespace parvela::productk::scalar {
+namespace parvela::kernels::product::scalar {
 namespace {
 #include "condition/product_kernels.inc"
+constexpr Table kTable{powerProductByTiles, gram};
 }  // namespace
-extern const Table kTable = {powerProduct, gram};
-}  // namespace parvela::productk::scalar
 
+const Table* table() { return &kTable; }
+
+}  // namespace parvela::kernels::product::scalar

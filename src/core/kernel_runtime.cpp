@@ -141,6 +141,20 @@ const char* isaName(Isa isa) {
   return "scalar";
 }
 
+const void* pathTable(const void* scalar, const void* avx2, const void* avx512) {
+  switch (activeIsa()) {
+    case Isa::Avx512:
+      if (avx512) return avx512;
+      [[fallthrough]];
+    case Isa::Avx2:
+      if (avx2) return avx2;
+      [[fallthrough]];
+    case Isa::Scalar:
+      break;
+  }
+  return scalar;
+}
+
 int threadCount() {
   int v = g_threads.load(std::memory_order_relaxed);
   if (v == 0) {

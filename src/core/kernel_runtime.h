@@ -19,6 +19,16 @@ Isa activeIsa();
 void setActiveIsa(Isa isa);
 const char* isaName(Isa isa);
 
+// The run-time choice of every kernel family (elimination, tiles, sweeps,
+// products): each has one table of functions per path, nullptr where the
+// build has no such path, and runs the table this returns: the active
+// path's, or the widest narrower one the build has.
+const void* pathTable(const void* scalar, const void* avx2, const void* avx512);
+template <class Table>
+const Table& activeTable(const Table* scalar, const Table* avx2, const Table* avx512) {
+  return *static_cast<const Table*>(pathTable(scalar, avx2, avx512));
+}
+
 // Threads the kernels may use: 1 or 2. By default 2 where the machine has
 // two cores or more; PARVELA_THREADS=1 (or setThreadCount(1)) forces one.
 int threadCount();

@@ -14,7 +14,7 @@
 #include "core/progress.h"
 #include "core/steps.h"
 #include "direct/cholesky.h"
-#include "direct/tiles.h"
+#include "direct/tile_kernels.h"
 
 namespace parvela {
 
@@ -45,7 +45,7 @@ KernelStatus choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
     listener->step(e);
   };
   const std::size_t N = static_cast<std::size_t>(n);
-  const tiles::Ops& t = tiles::ops();
+  const kernels::tile::Table& t = kernels::tile::activeTable();
 
   std::vector<const float*> cols(N);
   for (std::size_t j = 0; j < N; ++j) cols[j] = S + col0(j);

@@ -31,30 +31,12 @@
 
 namespace parvela {
 
-namespace elimk {
-
-const Kernels& activeKernels() {
-  switch (kernels::activeIsa()) {
-    case kernels::Isa::Avx512:
-      if (const Kernels* k = avx512Kernels()) return *k;
-      [[fallthrough]];
-    case kernels::Isa::Avx2:
-      if (const Kernels* k = avx2Kernels()) return *k;
-      [[fallthrough]];
-    case kernels::Isa::Scalar:
-      break;
-  }
-  return *scalarKernels();
-}
-
-}  // namespace elimk
-
 namespace elimfast {
 
 namespace {
 
-using elimk::Flag;
-using elimk::Kernels;
+using kernels::elim::Flag;
+using Kernels = kernels::elim::Table;
 
 // Steps per panel and columns per chunk of the trailing update.
 constexpr std::size_t kPanel = 64;
@@ -65,7 +47,7 @@ std::size_t roundUp(std::size_t v, std::size_t m) { return (v + m - 1) / m * m; 
 class Eliminator {
  public:
   Eliminator(std::size_t n, std::size_t nb, float* A, float* B, float threshold, Multipliers store)
-      : N(n), NB(nb), A(A), B(B), threshold(threshold), store(store), K(elimk::activeKernels()) {}
+      : N(n), NB(nb), A(A), B(B), threshold(threshold), store(store), K(kernels::elim::activeTable()) {}
 
   Outcome run(std::int32_t& swaps);
 
@@ -174,8 +156,12 @@ void Eliminator::packMultipliers() {
 void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, std::size_t thread) {
   const std::size_t pw = k1 - k0;
   if (interchange) {
+    // The rows a column exchanges are fetched a few columns ahead.
+    const std::size_t ahead = K.interchangeAhead;
     for (std::size_t j = 0; j < nc; ++j) {
       float* c = C + j * N;
+      if (ahead > 0 && j + ahead < nc)
+        for (std::size_t s = k0; s < k1; ++s) __builtin_prefetch(c + ahead * N + ipiv[s], 1);
       for (std::size_t s = k0; s < k1; ++s)
         if (ipiv[s] != s) std::swap(c[s], c[ipiv[s]]);
     }

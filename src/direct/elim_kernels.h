@@ -8,17 +8,19 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace parvela::elimk {
+namespace parvela::kernels::elim {
 
 // Skip flags: one byte per row and step, 0xFF where the row's entry in the
 // step's column was non-zero (the row takes part), 0 where it was zero.
 using Flag = std::uint8_t;
 constexpr Flag kActive = 0xFF;
 
-struct Kernels {
+struct Table {
   // Row tile and column tile of the trailing update, lanes of a vector,
   // right-hand sides per back-substitution panel.
   std::size_t mr = 1, nr = 1, lanes = 1, panelWidth = 1;
+  // Columns ahead whose interchanged rows are fetched (0: none).
+  std::size_t interchangeAhead = 0;
 
   // col[i], i in [r0, r1): for m = 0..cnt-1 in turn, where F[m*ldF + i] is
   // set, col[i] = col[i] - L[m*ldL + i] * u[m].
@@ -50,12 +52,11 @@ struct Kernels {
                          std::size_t n, std::size_t i0, std::size_t i1) = nullptr;
 };
 
-// nullptr where the build or the CPU has no such set.
-const Kernels* scalarKernels();
-const Kernels* avx2Kernels();
-const Kernels* avx512Kernels();
+// The table of each path (nullptr where the build has no such path) and
+// the one the kernels run (kernel_runtime.h).
+namespace scalar { const Table* table(); }
+namespace avx2 { const Table* table(); }
+namespace avx512 { const Table* table(); }
+const Table& activeTable();
 
-// The set for kernels::activeIsa().
-const Kernels& activeKernels();
-
-}  // namespace parvela::elimk
+}  // namespace parvela::kernels::elim

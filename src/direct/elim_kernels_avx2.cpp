@@ -1,5 +1,6 @@
-// The elimination loops on 256-bit vectors (AVX2). Compiled with -mavx2 and
-// no FMA: every product is rounded before it is subtracted.
+// The elimination loops on 256-bit vectors. Allowed (flags in
+// CMakeLists.txt): AVX2, no FMA: every product is rounded before it is
+// subtracted.
 #include <cstddef>
 #include <cstdint>
 
@@ -8,8 +9,8 @@
 #if defined(__AVX2__)
 #include <immintrin.h>
 
-namespace parvela::elimk {
-namespace avx2 {
+namespace parvela::kernels::elim::avx2 {
+namespace {
 
 struct V {
   static constexpr std::size_t L = 8;
@@ -38,20 +39,20 @@ struct V {
   }
 };
 
-#include "direct/elim_kernels_impl.h"
+#include "direct/elim_kernels.inc"
 
-using Set = PathKernels<2, 6, 4, 6>;
+using Set = PathTable<2, 6, 4, 6, 8, true, 4>;
 
-}  // namespace avx2
+}  // namespace
 
-const Kernels* avx2Kernels() { return &avx2::Set::table; }
+const Table* table() { return &Set::table; }
 
-}  // namespace parvela::elimk
+}  // namespace parvela::kernels::elim::avx2
 
 #else
 
-namespace parvela::elimk {
-const Kernels* avx2Kernels() { return nullptr; }
-}  // namespace parvela::elimk
+namespace parvela::kernels::elim::avx2 {
+const Table* table() { return nullptr; }
+}  // namespace parvela::kernels::elim::avx2
 
 #endif

@@ -1,6 +1,7 @@
-// The elimination loops on 512-bit vectors (AVX-512 F/BW/VL/DQ). Rows that
-// skip a step are left out by the mask of the subtraction; products are
-// rounded before they are subtracted (no FMA).
+// The elimination loops on 512-bit vectors; rows that skip a step are left
+// out by the mask of the subtraction. Allowed (flags in CMakeLists.txt):
+// AVX-512 F/BW/VL/DQ, no FMA: every product is rounded before it is
+// subtracted.
 #include <cstddef>
 #include <cstdint>
 
@@ -9,8 +10,8 @@
 #if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512VL__)
 #include <immintrin.h>
 
-namespace parvela::elimk {
-namespace avx512 {
+namespace parvela::kernels::elim::avx512 {
+namespace {
 
 struct V {
   static constexpr std::size_t L = 16;
@@ -36,20 +37,20 @@ struct V {
   }
 };
 
-#include "direct/elim_kernels_impl.h"
+#include "direct/elim_kernels.inc"
 
-using Set = PathKernels<2, 12, 2, 4>;
+using Set = PathTable<2, 12, 2, 4>;
 
-}  // namespace avx512
+}  // namespace
 
-const Kernels* avx512Kernels() { return &avx512::Set::table; }
+const Table* table() { return &Set::table; }
 
-}  // namespace parvela::elimk
+}  // namespace parvela::kernels::elim::avx512
 
 #else
 
-namespace parvela::elimk {
-const Kernels* avx512Kernels() { return nullptr; }
-}  // namespace parvela::elimk
+namespace parvela::kernels::elim::avx512 {
+const Table* table() { return nullptr; }
+}  // namespace parvela::kernels::elim::avx512
 
 #endif

@@ -1,11 +1,12 @@
 // The elimination loops one element at a time: the path for any CPU.
+// Allowed: the baseline instruction set (no flags of its own).
 #include <cstddef>
 #include <cstdint>
 
 #include "direct/elim_kernels.h"
 
-namespace parvela::elimk {
-namespace scalar {
+namespace parvela::kernels::elim::scalar {
+namespace {
 
 struct V {
   static constexpr std::size_t L = 1;
@@ -31,12 +32,12 @@ struct V {
   }
 };
 
-#include "direct/elim_kernels_impl.h"
+#include "direct/elim_kernels.inc"
 
-using Set = PathKernels<4, 4, 4, 4>;
+using Set = PathTable<4, 4, 4, 4>;
 
-}  // namespace scalar
+}  // namespace
 
-const Kernels* scalarKernels() { return &scalar::Set::table; }
+const Table* table() { return &Set::table; }
 
-}  // namespace parvela::elimk
+}  // namespace parvela::kernels::elim::scalar

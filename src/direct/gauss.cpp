@@ -26,6 +26,8 @@ constexpr float kGaussPrag = 1.0E-6f;
 
 }  // namespace
 
+float gaussPrag() { return kGaussPrag; }
+
 namespace {
 
 // Largest magnitude of the block rows [r0, N], columns [c0, N] (1-based) of

@@ -7,6 +7,10 @@
 
 namespace parvela {
 
+// The pivot threshold of the Gauss method (a pivot of exactly this
+// magnitude passes).
+float gaussPrag();
+
 // Eliminates in place on A (n x n) and B (n x nb), column-major, then back
 // substitutes. ierr 0 on success, -1 when a pivot is below prag; the
 // status names the column and the pivot found there. npiv counts row

@@ -17,7 +17,7 @@
 #include "core/progress.h"
 #include "core/steps.h"
 #include "direct/lu.h"
-#include "direct/tiles.h"
+#include "direct/tile_kernels.h"
 
 namespace parvela {
 
@@ -40,7 +40,7 @@ Workspace& workspace() {
 struct Factor {
   float* A;
   std::size_t N;
-  const tiles::Ops& t;
+  const kernels::tile::Table& t;
   std::vector<const float*> cols;
   float& a(std::size_t i, std::size_t j) const { return A[i + j * N]; }
 
@@ -108,7 +108,7 @@ KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_
   if (n <= 0) return {};
   const std::size_t N = static_cast<std::size_t>(n);
   Workspace& ws = workspace();
-  Factor f{A, N, tiles::ops(), std::vector<const float*>(N), {}, ws.T, ws.Tr, ws.U};
+  Factor f{A, N, kernels::tile::activeTable(), std::vector<const float*>(N), {}, ws.T, ws.Tr, ws.U};
   for (std::size_t j = 0; j < N; ++j) f.cols[j] = A + j * N;
   for (std::int32_t i = 1; i <= n; ++i) ORDER[i - 1] = i;
   const float prag = luPrag();
@@ -253,7 +253,7 @@ void luSolve(const float* LU, std::int32_t n, const std::int32_t* ORDER, std::in
   if (n <= 0 || nb <= 0) return;
   const std::size_t N = static_cast<std::size_t>(n);
   const std::size_t NB = static_cast<std::size_t>(nb);
-  const tiles::Ops& t = tiles::ops();
+  const kernels::tile::Table& t = kernels::tile::activeTable();
   auto a = [&](std::size_t i, std::size_t j) { return LU[i + j * N]; };
 
   // Back substitution reads the rows of U in place: successive rows share

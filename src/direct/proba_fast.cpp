@@ -6,7 +6,7 @@
 
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
-#include "direct/tiles.h"
+#include "direct/tile_kernels.h"
 
 namespace parvela {
 
@@ -15,7 +15,7 @@ void probaResiduals(std::int32_t n, std::int32_t nb, const float* A, const float
   if (n <= 0 || nb <= 0) return;
   const std::size_t rows = static_cast<std::size_t>(n);
   const std::size_t cols = static_cast<std::size_t>(nb);
-  const tiles::Ops& t = tiles::ops();
+  const kernels::tile::Table& t = kernels::tile::activeTable();
   if (cols == 1) {
     std::fill(DIF, DIF + rows, 0.0f);
     kernels::parallelRanges(0, rows, 64, 512, [&](std::size_t lo, std::size_t hi) {

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-namespace parvela::sweepk {
+namespace parvela::kernels::sweep {
 
 struct GaussSeidelPair;
 
@@ -48,10 +48,11 @@ struct GaussSeidelPair {
 // Gives up the processor while one thread of a pair waits long for the other.
 void yieldNow();
 
-namespace scalar { extern const Table kTable; }
-#if defined(__x86_64__)
-namespace avx2 { extern const Table kTable; }
-namespace avx512 { extern const Table kTable; }
-#endif
+// The table of each path (nullptr where the build has no such path) and
+// the one the kernels run (kernel_runtime.h).
+namespace scalar { const Table* table(); }
+namespace avx2 { const Table* table(); }
+namespace avx512 { const Table* table(); }
+const Table& activeTable();
 
-}  // namespace parvela::sweepk
+}  // namespace parvela::kernels::sweep

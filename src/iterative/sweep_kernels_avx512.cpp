@@ -1,15 +1,26 @@
-// The sweeps on the avx512 path (compiler flags for this file in CMakeLists.txt).
+// The sweeps on 512-bit vectors. Allowed (flags in CMakeLists.txt):
+// AVX-512 F/BW/VL/DQ, no FMA: every product is rounded before it is added.
 #include <cstddef>
 #include <cstdint>
 
 #include "iterative/sweep_kernels.h"
 
-#if defined(__x86_64__)
+#if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512VL__)
 #define PARVELA_LANES 16
-namespace parvela::sweepk::avx512 {
+namespace parvela::kernels::sweep::avx512 {
 namespace {
 #include "iterative/sweep_kernels.inc"
+constexpr Table kTable{gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSums, sorLower};
 }  // namespace
-extern const Table kTable = {gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSums, sorLower};
-}  // namespace parvela::sweepk::avx512
+
+const Table* table() { return &kTable; }
+
+}  // namespace parvela::kernels::sweep::avx512
+
+#else
+
+namespace parvela::kernels::sweep::avx512 {
+const Table* table() { return nullptr; }
+}  // namespace parvela::kernels::sweep::avx512
+
 #endif

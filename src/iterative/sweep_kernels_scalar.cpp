@@ -1,15 +1,17 @@
-// The sweeps on the scalar path (compiler flags for this file in CMakeLists.txt).
+// The sweeps on four-float vectors: the path for any CPU. Allowed: the
+// baseline instruction set (no flags of its own).
 #include <cstddef>
 #include <cstdint>
 
 #include "iterative/sweep_kernels.h"
 
-
 #define PARVELA_LANES 4
-namespace parvela::sweepk::scalar {
+namespace parvela::kernels::sweep::scalar {
 namespace {
 #include "iterative/sweep_kernels.inc"
+constexpr Table kTable{gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSums, sorLower};
 }  // namespace
-extern const Table kTable = {gaussSeidel, gaussSeidelChains, gaussSeidelSums, upperSums, sorLower};
-}  // namespace parvela::sweepk::scalar
 
+const Table* table() { return &kTable; }
+
+}  // namespace parvela::kernels::sweep::scalar

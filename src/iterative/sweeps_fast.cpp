@@ -1,7 +1,6 @@
 #include "iterative/sweeps_fast.h"
 
 #include <cstddef>
-#include <thread>
 #include <vector>
 
 #include "core/kernel_runtime.h"
@@ -11,15 +10,6 @@ namespace parvela {
 
 namespace {
 
-const sweepk::Table& kernelsFor(kernels::Isa isa) {
-#if defined(__x86_64__)
-  if (isa == kernels::Isa::Avx512) return sweepk::avx512::kTable;
-  if (isa == kernels::Isa::Avx2) return sweepk::avx2::kTable;
-#endif
-  (void)isa;
-  return sweepk::scalar::kTable;
-}
-
 // Below this order one thread does the upper sums alone.
 constexpr std::size_t kParallelOrder = 384;
 // Below this order a Gauss-Seidel sweep runs on one thread.
@@ -27,13 +17,11 @@ constexpr std::size_t kParallelGaussSeidel = 1500;
 
 }  // namespace
 
-void sweepk::yieldNow() { std::this_thread::yield(); }
-
 void fastSweepGaussSeidel(std::int32_t n, const float* A, const float* b, const float* X0,
                           float* X1) {
   if (n <= 0) return;
   const std::size_t nn = static_cast<std::size_t>(n);
-  const sweepk::Table& k = kernelsFor(kernels::activeIsa());
+  const kernels::sweep::Table& k = kernels::sweep::activeTable();
   if (nn < kParallelGaussSeidel || kernels::threadCount() < 2) {
     k.gaussSeidel(nn, A, b, X0, X1);
     return;
@@ -44,7 +32,7 @@ void fastSweepGaussSeidel(std::int32_t n, const float* A, const float* b, const 
   thread_local std::vector<float> scratch;
   scratch.resize(nn);
   float* partial = scratch.data();  // this thread's: the helper has its own thread_local
-  sweepk::GaussSeidelPair pair;
+  kernels::sweep::GaussSeidelPair pair;
   kernels::parallelRanges(0, 2, 1, 2, [&](std::size_t lo, std::size_t hi) {
     if (hi - lo == 2)
       k.gaussSeidel(nn, A, b, X0, X1);
@@ -59,12 +47,12 @@ void fastSweepSor(std::int32_t n, const float* A, const float* b, const float* X
                   float omega, float oneMinusOmega) {
   if (n <= 0) return;
   const std::size_t nn = static_cast<std::size_t>(n);
-  const sweepk::Table& k = kernelsFor(kernels::activeIsa());
+  const kernels::sweep::Table& k = kernels::sweep::activeTable();
   thread_local std::vector<float> s2;
   s2.resize(nn);
   float* upper = s2.data();
   // The sums over the later columns use only X0: rows split between threads.
-  kernels::parallelRanges(0, nn, sweepk::kUpperTile, kParallelOrder,
+  kernels::parallelRanges(0, nn, kernels::sweep::kUpperTile, kParallelOrder,
                           [&](std::size_t lo, std::size_t hi) { k.upperSums(nn, A, X0, upper, lo, hi); });
   k.sorLower(nn, A, b, X0, upper, X1, omega, oneMinusOmega);
 }

@@ -1,5 +1,6 @@
 #include "run/dispatcher.h"
 
+#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
@@ -114,6 +115,15 @@ RunResult startResult(const ProblemState& s) {
 
 RunResult lastResult;
 
+// Every run starts from a saved state: a stopped run, or one whose memory
+// ran out half-way, puts it back and writes nothing, so the next run sees
+// what this one saw. The saved state's storage is kept from run to run;
+// after a written run it is the run's starting state, which an analysis
+// may copy (from another thread) until the next run takes a new one.
+ProblemSnapshot saved;
+std::mutex savedMutex;
+bool savedIsLastStart = false;
+
 }  // namespace
 
 bool READ_EPSNLIMOMEGA(Dialog*, int, int) {
@@ -149,11 +159,9 @@ RunResult solveProblem(Dialog* dialog, int controlId, int callbackKind) {
   };
   if ((result.refusal = runAllowed()) != Refusal::None) return finish(result);
 
-  // Every run starts from a saved state: a stopped run, or one whose memory
-  // ran out half-way, puts it back and writes nothing, so the next run sees
-  // what this one saw. The saved state's storage is kept from run to run.
-  static ProblemSnapshot saved;
   try {
+    std::lock_guard lock(savedMutex);
+    savedIsLastStart = false;
     takeProblemSnapshot(saved);
   } catch (const std::bad_alloc&) {
     refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
@@ -173,10 +181,13 @@ RunResult solveProblem(Dialog* dialog, int controlId, int callbackKind) {
     const DataFile::WriteResult written = InputDataFile().writeReport(report);
     if (!out.empty()) platform().standardOutput(out);
     switch (written) {
-      case DataFile::WriteResult::Ok:
+      case DataFile::WriteResult::Ok: {
         setLastWorkOutcome(WorkOutcome::Completed);
         result.status = RunStatus::Written;
+        std::lock_guard lock(savedMutex);
+        savedIsLastStart = true;
         break;
+      }
       case DataFile::WriteResult::Changed:
         refuse(kChangedSinceRead, kCaptionError);
         result.refusal = Refusal::ChangedSinceRead;
@@ -197,14 +208,20 @@ RunResult solveProblem(Dialog* dialog, int controlId, int callbackKind) {
     // The work arrays of a large problem did not fit: nothing is written.
     ReportFile().clear();
     StdOut().clear();
-    restoreProblemSnapshot(std::move(saved));
+    {
+      std::lock_guard lock(savedMutex);
+      restoreProblemSnapshot(std::move(saved));
+    }
     refuse("Memorie insuficienta pentru rezolvarea problemei.", kCaptionError);
     result.outcome = {};
     result.refusal = Refusal::NoMemory;
   } catch (const WorkCancelled&) {
     ReportFile().clear();
     StdOut().clear();
-    restoreProblemSnapshot(std::move(saved));
+    {
+      std::lock_guard lock(savedMutex);
+      restoreProblemSnapshot(std::move(saved));
+    }
     setLastWorkOutcome(WorkOutcome::Cancelled);
     result.outcome = {};
     result.status = RunStatus::Cancelled;
@@ -217,6 +234,12 @@ void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind) {
 }
 
 const RunResult& lastRunResult() { return lastResult; }
+
+std::optional<ProblemState> lastRunStartingState() {
+  std::lock_guard lock(savedMutex);
+  if (!savedIsLastStart) return std::nullopt;
+  return saved.state;
+}
 
 RunResult runOnPrivateState(ProblemState& state, std::string* report, std::string* standardOutput) {
   ProblemScope scope(state);

@@ -1,6 +1,7 @@
 // "REZOLVA !": one run of the chosen problem and method.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/problem_state.h"
@@ -23,6 +24,12 @@ RunResult solveProblem(Dialog* dialog, int controlId = 0, int callbackKind = 0);
 void PARVELAAPPLY(Dialog* dialog, int controlId, int callbackKind);
 // The result of the last press of "REZOLVA !" (a refusal before any).
 const RunResult& lastRunResult();
+
+// A copy of the state the last written run started from (the arrays before
+// its driver changed them, the parameters as it converted them), or nothing
+// when no run has been written or a later run has begun since. An analysis
+// of the run starts from this, not from the arrays the run left.
+std::optional<ProblemState> lastRunStartingState();
 
 // A run of the chosen problem and method on `state` instead of the
 // program's problem, on the calling thread: the parameters are converted,

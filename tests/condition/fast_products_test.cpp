@@ -115,7 +115,9 @@ void makePowerMatrix(std::mt19937& g, std::int32_t n, int kind, std::vector<floa
 
 TEST(FastProducts, PowerMethodGivesTheStraightforwardOutcome) {
   std::mt19937 g(5150);
-  const std::int32_t sizes[] = {1, 2, 7, 15, 17, 33, 100, 257};
+  // Around multiples of the vectors, of the columns a pass takes (4) and of
+  // the rows of a tile (64); 257 and 263 on two threads.
+  const std::int32_t sizes[] = {1, 2, 4, 5, 7, 8, 9, 15, 17, 33, 63, 64, 65, 100, 257, 263};
   int cases = 0;
   for (std::int32_t n : sizes) {
     for (int kind = 0; kind < 5; ++kind) {

@@ -71,6 +71,10 @@ TEST(ElimFast, LargerOrdersAllKinds) {
       expectSameAsElim(makeEliminationCase(n, nb, static_cast<CaseKind>(k), seed++, kPrag));
     }
   }
+  // After the first panel 385 rows (three blocks of 128 and one) and 385
+  // columns (a chunk and one).
+  expectSameAsElim(makeEliminationCase(449, 1, CaseKind::Dense, seed++, kPrag));
+  expectSameAsElim(makeEliminationCase(449, 2, CaseKind::Sparse, seed++, kPrag));
   expectSameAsElim(makeEliminationCase(1000, 1, CaseKind::Dense, seed++, kPrag));
   expectSameAsElim(makeEliminationCase(1000, 2, CaseKind::Sparse, seed++, kPrag));
 }

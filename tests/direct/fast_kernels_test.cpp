@@ -19,7 +19,7 @@
 #include "direct/lu_fast.h"
 #include "direct/proba.h"
 #include "direct/proba_fast.h"
-#include "direct/tiles.h"
+#include "direct/tile_kernels.h"
 #include "io/fortran_io.h"
 #include "support/kernel_paths.h"
 #include "support/matrices.h"
@@ -113,11 +113,16 @@ constexpr Extra kExtras[] = {Extra::None, Extra::Zeros, Extra::NegZeros, Extra::
 
 // The tile products against plain loops, on sizes across the tile and
 // panel edges, with data whose sums cancel exactly (so any change of the
-// order of a sum shows, even in double precision).
+// order of a sum shows, even in double precision). Rows one side or the
+// other of a block of rows (256 in single, 128 in double precision: B is
+// packed once, or panel by panel), columns around multiples of the column
+// tiles, depths around the depth of a block.
 TEST(TileProducts, EverySumInAscendingOrder) {
   std::mt19937 rng(9);
   struct Shape { std::size_t M, N, K; };
-  for (Shape sh : {Shape{1, 1, 1}, Shape{37, 13, 600}, Shape{300, 70, 530}, Shape{16, 9, 257}}) {
+  for (Shape sh : {Shape{1, 1, 1}, Shape{37, 13, 600}, Shape{300, 70, 530}, Shape{16, 9, 257},
+                   Shape{257, 7, 255}, Shape{256, 12, 257}, Shape{129, 5, 256},
+                   Shape{128, 17, 513}}) {
     for (Extra e : {Extra::Cancel, Extra::Wide}) {
       const std::size_t lda = sh.M + 3;
       std::vector<float> A = randomValues(lda * sh.K, rng), Bm = randomValues(sh.K * sh.N, rng);
@@ -148,7 +153,7 @@ TEST(TileProducts, EverySumInAscendingOrder) {
         }
       forEachKernelPath([&](const std::string& path) {
         SCOPED_TRACE(path + " " + extraName(e) + " M=" + std::to_string(sh.M));
-        const tiles::Ops& t = tiles::ops();
+        const kernels::tile::Table& t = kernels::tile::activeTable();
         std::vector<float> g32(C0);
         t.gemmF32(sh.M, sh.N, sh.K, A.data(), lda, cols.data(), g32.data(), sh.M, false);
         EXPECT_SAME_BITS(c32, g32, "gemmF32");

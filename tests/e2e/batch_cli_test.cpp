@@ -80,6 +80,10 @@ TEST(BatchCommandLine, UsageErrorsExitWithStatusTwo) {
       "--exercises=spd",
       "--order 3 x.dat",                    // only with --exercises
       "--e spd d",                          // ambiguous: --eps or --exercises
+      "--sweep-n 1 x.dat",                  // the experiment starts at n = 2
+      "--sweep-n 201 x.dat",
+      "--analysis=yes x.dat",
+      "--s 3 x.dat",                        // ambiguous: --scan-omega or --sweep-n
   };
   for (const char* args : bad) {
     Result r = batch(args);

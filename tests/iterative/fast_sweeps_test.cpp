@@ -26,7 +26,9 @@ struct SweepCase {
 
 std::vector<SweepCase> sweepCases() {
   std::vector<SweepCase> cases;
-  const std::int32_t sizes[] = {1, 2, 7, 15, 16, 17, 33, 100, 257};
+  // Around multiples of the vectors and of the columns a pass takes
+  // (8), and of the tiles of rows (64).
+  const std::int32_t sizes[] = {1, 2, 7, 8, 9, 15, 16, 17, 24, 25, 33, 63, 65, 100, 257};
   unsigned k = 0;
   for (std::int32_t n : sizes) {
     for (int variant = 0; variant < 6; ++variant, ++k) {
@@ -35,6 +37,7 @@ std::vector<SweepCase> sweepCases() {
     }
   }
   cases.push_back({1537, 7, 0.02, true});  // two threads, a short last block
+  cases.push_back({385, 1, 0.02, true});   // the upper sums on two threads
   cases.push_back({1000, 3, 0.0, true});
   cases.push_back({1000, 0, 0.001, false});
   return cases;

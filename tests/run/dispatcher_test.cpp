@@ -6,6 +6,7 @@
 #include "core/problem_state.h"
 #include "io/data_file.h"
 #include "io/reader.h"
+#include "core/progress.h"
 
 namespace parvela {
 namespace {
@@ -78,6 +79,36 @@ TEST_F(Dispatcher, FirstRunReplacesTheOldReportLaterRunsAppend) {
   ASSERT_EQ(twice.rfind(once, 0), 0u);
   EXPECT_EQ(twice.substr(once.size()).rfind("\nProblema: Sistem liniar\n", 0), 0u);
   EXPECT_TRUE(platform_.messages.empty());
+}
+
+// An analysis starts from the arrays as the run found them: the read's for
+// the first run, the first run's results for the second.
+TEST_F(Dispatcher, TheLastRunsStartingStateIsKeptUntilTheNextRunBegins) {
+  read();
+  problem().methodIndex = 1;
+  const std::vector<float> readA = problem().A, readB = problem().B;
+  PARVELAAPPLY(nullptr, 30002, 0);
+  std::optional<ProblemState> start = lastRunStartingState();
+  ASSERT_TRUE(start);
+  EXPECT_EQ(start->A, readA);
+  EXPECT_EQ(start->B, readB);
+  const std::vector<float> afterFirst = problem().B;
+  ASSERT_NE(afterFirst, readB);
+  PARVELAAPPLY(nullptr, 30002, 0);
+  start = lastRunStartingState();
+  ASSERT_TRUE(start);
+  EXPECT_EQ(start->B, afterFirst);
+
+  // A run stopped on its way writes nothing and leaves no starting state.
+  struct Stop final : WorkMonitor {
+    void progress(const Progress&) override {}
+    bool cancelRequested() override { return true; }
+  } stop;
+  {
+    MonitorScope scope(&stop);
+    EXPECT_EQ(solveProblem(nullptr).status, RunStatus::Cancelled);
+  }
+  EXPECT_FALSE(lastRunStartingState());
 }
 
 TEST_F(Dispatcher, ParameterTextsAreReadOnlyForTheIterativeMethods) {

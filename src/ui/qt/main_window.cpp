@@ -66,6 +66,7 @@ void attachResults(QtDialog& dialog) {
     // event there, the worker's signals frame each piece of work.
     work->setStepListener(&results->recorder());
     QObject::connect(work, &BackgroundWork::workStarted, results, [results](WorkKind kind) {
+      results->stopAnalysis();  // "Citeste" and "REZOLVA !" stop an analysis still running
       if (kind == WorkKind::Run) results->beginRun();
     });
     QObject::connect(work, &BackgroundWork::workFinished, results, [results](const WorkResult& r) {

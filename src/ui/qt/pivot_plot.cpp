@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScatterSeries>
 
+#include <cmath>
+
 #include "ui/qt/chart_support.h"
 #include "ui/qt/plot_legend.h"
 #include "ui/qt/qt_text.h"
@@ -32,8 +34,10 @@ void PivotPlot::showRun(const RunRecord& run) {
   dots_ = zeros_ = nullptr;
 
   const LogCurve curve = logCurve(run.trace.pivots);
+  const LogCurve growthCurve = logCurve(run.trace.growth);
   Extent extent;
   extent.add(curve);
+  extent.add(growthCurve);
   const AxisRange xRange = stepAxis(run.trace.pivots.front().step, run.trace.pivots.back().step);
   const AxisRange yRange = valueAxis(extent, !curve.zeroSteps.empty());
 
@@ -54,6 +58,17 @@ void PivotPlot::showRun(const RunRecord& run) {
   }
   zeros_ = zeroMarkers(curve, yRange.zeroLevel, color);
   if (zeros_) chart->addSeries(zeros_);
+  // The growth factor on the same scale: per step on the straightforward
+  // path, per panel on the fast one.
+  growth_ = nullptr;
+  if (!growthCurve.points.empty()) {
+    growth_ = new QLineSeries;
+    QList<QPointF> g;
+    for (const PlotPoint& p : growthCurve.points) g.append(QPointF(p.x, p.y));
+    growth_->replace(g);
+    growth_->setPointsVisible(marksEachPoint(growthCurve.points.size()));
+    chart->addSeries(growth_);
+  }
   for (QAbstractSeries* s : chart->series()) {
     s->attachAxis(x_);
     s->attachAxis(y_);
@@ -66,11 +81,20 @@ void PivotPlot::showRun(const RunRecord& run) {
                                     lu ? QStringLiteral("|u(k,k)|, factorizare LU")
                                        : QStringLiteral("|pivot|, eliminare")}};
   if (zeros_) entries.push_back({LegendSymbol::Diamond, color, zeroMarkerText()});
+  if (growth_)
+    entries.push_back({LegendSymbol::Line, growth_->color(),
+                       QStringLiteral("log10 factor de crestere (max |a| actualizat / max |a| initial)")});
   legend_->setEntries(std::move(entries));
   chart->setTitle(QStringLiteral("Pivotii pe pas (rularea %1, %2)").arg(run.number).arg(fromStd(run.method)));
   empty_->hide();
   png_->setEnabled(true);
   csv_->setEnabled(true);
+}
+
+std::vector<QPointF> PivotPlot::growthPoints() const {
+  if (!growth_) return {};
+  const QList<QPointF> pts = growth_->points();
+  return {pts.begin(), pts.end()};
 }
 
 std::vector<QPointF> PivotPlot::points() const {

@@ -39,6 +39,8 @@ class PivotPlot : public QWidget {
   QScatterSeries* zeroSeries() const { return zeros_; }
   QValueAxis* xAxis() const { return x_; }
   QValueAxis* yAxis() const { return y_; }
+  // (step, log10 growth factor) as drawn.
+  std::vector<QPointF> growthPoints() const;
   QChartView* chartView() const { return view_; }
   PlotLegend* legend() const { return legend_; }
   QWidget* figure() const { return figure_; }
@@ -48,6 +50,7 @@ class PivotPlot : public QWidget {
   QLineSeries* line_ = nullptr;
   QScatterSeries* dots_ = nullptr;
   QScatterSeries* zeros_ = nullptr;
+  QLineSeries* growth_ = nullptr;
   QChartView* view_;
   PlotLegend* legend_;
   QWidget* figure_;

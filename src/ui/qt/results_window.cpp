@@ -13,6 +13,7 @@
 
 #include "core/problem_state.h"
 #include "io/data_file.h"
+#include "ui/qt/analysis_view.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/exercise_dialog.h"
 #include "ui/qt/notice_bar.h"
@@ -68,6 +69,9 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   tabs_->setCornerWidget(exercises, Qt::TopRightCorner);
   connect(exercises, &QPushButton::clicked, this, &ResultsWindow::openExercises);
   report_->setRunLookup([this](const ReportEntry& e) { return runOf(e); });
+  analysis_ = new AnalysisView(this);
+  analysis_->setOmegaSink(omegaBoxOf(main));
+  tabs_->addTab(analysis_, QStringLiteral("Analiza"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(notice_);
@@ -121,6 +125,7 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ResultsWindow::beginRun() {
+  stopAnalysis();
   capture_->take();  // what came before the run
   sizeBefore_ = sizeOf(InputDataFile().path());
   outcome_->setBusy(QStringLiteral("Rulare in curs..."));
@@ -159,6 +164,7 @@ void ResultsWindow::endRun(const RunResult& run) {
   outcome_->setOutcome(outcome, title);
   notice_->setNotices(rules_.notices(s));
   if (main_ && main_->isVisible()) showBeside();
+  if (written) analysis_->showRun(run, record.number);  // in the background, after the outcome
 }
 
 void ResultsWindow::showBeside() {
@@ -170,7 +176,10 @@ void ResultsWindow::showBeside() {
   if (main_ && main_->isVisible() && (!active || active == main_)) main_->activateWindow();
 }
 
+void ResultsWindow::stopAnalysis() { analysis_->stop(); }
+
 void ResultsWindow::afterRead(bool ok) {
+  stopAnalysis();
   rules_.afterRead(problem(), ok);
   steps_->afterRead(ok);
   firstSinceRead_ = ok;

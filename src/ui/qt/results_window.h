@@ -25,6 +25,7 @@ class QTabWidget;
 
 namespace parvela::qt {
 
+class AnalysisView;
 class ConvergencePlot;
 class NoticeBar;
 class OutcomeLine;
@@ -51,6 +52,8 @@ class ResultsWindow : public QWidget {
   void afterSelect();
   // A choice of the main window changed: the notices are checked again.
   void choicesChanged();
+  // "Citeste" or "REZOLVA !" began: an analysis still running stops.
+  void stopAnalysis();
 
   OutcomeLine* outcomeLine() const { return outcome_; }
   NoticeBar* noticeBar() const { return notice_; }
@@ -59,6 +62,7 @@ class ResultsWindow : public QWidget {
   PowerPlot* powerPlot() const { return power_; }
   PivotPlot* pivotPlot() const { return pivots_; }
   StepView* stepView() const { return steps_; }
+  AnalysisView* analysisView() const { return analysis_; }
   QTabWidget* tabs() const { return tabs_; }
   // Where the last run's report starts in the file (none when it wrote none).
   std::optional<std::uint64_t> lastReportStart() const { return lastReportStart_; }
@@ -90,6 +94,7 @@ class ResultsWindow : public QWidget {
   PowerPlot* power_;
   PivotPlot* pivots_;
   StepView* steps_;
+  AnalysisView* analysis_;
 
   NoticeRules rules_;
   TraceRecorder recorder_;

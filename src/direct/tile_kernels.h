@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-namespace parvela::tiles {
+namespace parvela::kernels::tile {
 
 // C(i,j) = C(i,j) + A(i,d)*B(d,j) for d = 0..K-1 in turn, each step one
 // single-precision product and one single-precision sum (never fused).
@@ -30,24 +30,22 @@ using GemvF32 = void (*)(std::size_t M, std::size_t K, const float* A, std::size
 using GemvF64 = void (*)(std::size_t M, std::size_t K, const float* A, std::size_t lda,
                          const double* x, double* s);
 
-struct Ops {
+struct Table {
   GemmF32 gemmF32;
   GemmF64 gemmF64;
   GemvF32 gemvF32;
   GemvF64 gemvF64;
 };
 
-// The functions of the active instruction-set path.
-const Ops& ops();
+// The table of each path (nullptr where the build has no such path) and
+// the one the kernels run (kernel_runtime.h).
+namespace scalar { const Table* table(); }
+namespace avx2 { const Table* table(); }
+namespace avx512 { const Table* table(); }
+const Table& activeTable();
 
 // Throws std::bad_alloc (a packing buffer was refused). Kept out of the
 // per-path files, which include no library code.
 [[noreturn]] void outOfMemory();
 
-namespace generic { extern const Ops table; }
-#if defined(__x86_64__)
-namespace avx2 { extern const Ops table; }
-namespace avx512 { extern const Ops table; }
-#endif
-
-}  // namespace parvela::tiles
+}  // namespace parvela::kernels::tile
