@@ -29,6 +29,7 @@
 #include "ui/core/analysis_text.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
+#include "ui/core/step_export.h"
 #include "ui/core/templates.h"
 #include "ui/core/terminal_progress.h"
 
@@ -81,6 +82,9 @@ constexpr const char* kHelp =
     "                                     (one data file only)\n"
     "  --output-dir DIR                   copy each DATAFILE into DIR (created if missing)\n"
     "                                     and work on the copy\n"
+    "  --steps FILE                       write the steps of every run into FILE, one JSON\n"
+    "                                     object per line (whole arrays up to order 16)\n"
+    "  --steps-latex FILE                 write the steps of every run into FILE as LaTeX\n"
     "  --exercises KIND                   write an exercise set into the folder DIR instead:\n"
     "                                     DIR/ex01.dat... and the answer key DIR/solutii.txt;\n"
     "                                     KIND pivoting | dominant | spd | ill | singular\n"
@@ -178,6 +182,8 @@ struct Options {
   AnalysisRequest analysis;  // printed after each run
   std::optional<std::string> output;     // one data file: the copy to work on
   std::optional<std::string> outputDir;  // the folder of the copies
+  std::optional<std::string> steps;      // --steps: the JSON Lines file
+  std::optional<std::string> stepsLatex; // --steps-latex: the LaTeX file
   bool quiet = false;                    // no progress display on standard error
   bool help = false;
   bool version = false;
@@ -223,6 +229,8 @@ enum OptionCode : int {
   kOptOutputDir,
   kOptVersion,
   kOptAfterRead,
+  kOptSteps,
+  kOptStepsLatex,
   kOptExercises,
   kOptOrder,
   kOptCount,
@@ -255,6 +263,8 @@ const struct option kLongOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion},
     {"after-read", no_argument, nullptr, kOptAfterRead},
+    {"steps", required_argument, nullptr, kOptSteps},
+    {"steps-latex", required_argument, nullptr, kOptStepsLatex},
     {"exercises", required_argument, nullptr, kOptExercises},
     {"order", required_argument, nullptr, kOptOrder},
     {"count", required_argument, nullptr, kOptCount},
@@ -365,6 +375,8 @@ Options parse(int argc, char** argv) {
       }
       case kOptOutput: o.output = std::string(value); break;
       case kOptOutputDir: o.outputDir = std::string(value); break;
+      case kOptSteps: o.steps = std::string(value); break;
+      case kOptStepsLatex: o.stepsLatex = std::string(value); break;
       case kOptExercises:
         o.exercises = exerciseKindByName(value);
         if (!o.exercises) throw UsageError{"bad value for --exercises: '" + std::string(value) + "'"};
@@ -470,7 +482,7 @@ void makeChoices(ModelDialog& dialog, const Choices& c) {
 
 // One whole session on one data file: the choices, "Selecteaza", "Citeste"
 // and the runs. The file's exit status.
-int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
+int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat, BatchSteps& steps) {
   const std::string& prefix = plat.prefix;
   if (!usableDataFile(dataFile, prefix)) return 1;
   std::string target = dataFile;
@@ -515,6 +527,7 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
   need(dialog.click(kIdRead), "Citeste");
   showReadReport(plat.prefix);
   if (stopped()) return 1;
+  steps.afterRead(problem());
 
   // Choices changed after the read, as a user may change them before
   // pressing "REZOLVA !".
@@ -531,7 +544,12 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat) {
                 << std::endl;
       return 1;
     }
-    dialog.click(kIdSolve);
+    steps.beforeRun(problem());
+    {
+      StepScope scope(steps.listener());
+      dialog.click(kIdSolve);
+    }
+    steps.afterRun(lastRunResult(), dataFile, r + 1);
     // Text after the data that was not a report: the window asks first.
     if (const std::size_t lines = InputDataFile().replacedTextLines(); lines > 0)
       std::cerr << kProgram << ": " << prefix << replacedTextNote(lines) << std::endl;
@@ -610,11 +628,15 @@ int main(int argc, char** argv) {
   // The progress line, on a terminal only; --quiet silences it.
   TerminalProgress progress(std::cerr);
   MonitorScope progressScope(!options.quiet && TerminalProgress::standardErrorIsTerminal() ? &progress : nullptr);
+  // The steps of every run, written at the end.
+  BatchSteps steps;
+  steps.jsonPath = options.steps;
+  steps.latexPath = options.stepsLatex;
   for (const std::string& file : options.dataFiles) {
     plat.prefix = several ? file + ": " : std::string();
     int fileStatus = 1;
     try {
-      fileStatus = runOne(options, file, plat);
+      fileStatus = runOne(options, file, plat, steps);
     } catch (const NotAllowed& e) {
       std::cerr << kProgram << ": " << plat.prefix << e.message << std::endl;
       fileStatus = 1;
@@ -623,5 +645,9 @@ int main(int argc, char** argv) {
     status = std::max(status, fileStatus);
   }
   setPlatform(nullptr);
+  if (std::string error; steps.enabled() && !steps.write(error)) {
+    std::cerr << kProgram << ": " << error << std::endl;
+    status = std::max(status, 1);
+  }
   return finish(status);
 }

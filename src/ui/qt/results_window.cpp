@@ -28,6 +28,7 @@
 #include "ui/qt/power_plot.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/report_view.h"
+#include "ui/qt/step_view.h"
 
 namespace parvela::qt {
 
@@ -61,11 +62,14 @@ ResultsWindow::ResultsWindow(QWidget* main) : QWidget(main, Qt::Window), main_(m
   convergence_ = new ConvergencePlot(this);
   power_ = new PowerPlot(this);
   pivots_ = new PivotPlot(this);
+  steps_ = new StepView(this);
+  recorder_.setNext(steps_->listener());
   tabs_ = new QTabWidget(this);
   tabs_->addTab(report_, QStringLiteral("Raport"));
   tabs_->addTab(convergence_, QStringLiteral("Convergenta"));
   tabs_->addTab(power_, QStringLiteral("Metoda puterii"));
   tabs_->addTab(pivots_, QStringLiteral("Pivoti"));
+  tabs_->addTab(steps_, QStringLiteral("Pas cu pas"));
   report_->setRunLookup([this](const ReportEntry& e) { return runOf(e); });
   analysis_ = new AnalysisView(this);
   analysis_->setOmegaSink(omegaBoxOf(main));
@@ -150,6 +154,7 @@ void ResultsWindow::beginRun() {
   capture_->take();  // what came before the run
   sizeBefore_ = sizeOf(InputDataFile().path());
   outcome_->setBusy(QStringLiteral("Rulare in curs..."));
+  steps_->beginRun();
 }
 
 void ResultsWindow::endRun(const RunResult& run) {
@@ -176,6 +181,7 @@ void ResultsWindow::endRun(const RunResult& run) {
     convergence_->addRun(record);
     power_->showRun(record);
     pivots_->showRun(record);
+    steps_->endRun(run, record.number, std::filesystem::path(InputDataFile().path()).filename().string());
     showReport(lastReportStart_);
     if (!record.trace.sweeps.empty())
       tabs_->setCurrentWidget(convergence_);
@@ -183,6 +189,7 @@ void ResultsWindow::endRun(const RunResult& run) {
       tabs_->setCurrentWidget(report_);
   } else {
     lastReportStart_.reset();
+    steps_->endRun(run, 0, {});
   }
   outcome_->setOutcome(outcome, title);
   notice_->setNotices(rules_.notices(s));
@@ -205,6 +212,7 @@ void ResultsWindow::afterRead(bool ok) {
   stopAnalysis();
   outcome_->setReadOutcome(makeReadOutcome(lastReadReport(), ok, problem().n, problem().nb));
   rules_.afterRead(problem(), ok);
+  steps_->afterRead(ok);
   firstSinceRead_ = ok;
   notice_->setNotices(rules_.notices(problem()));
   showReport(std::nullopt);

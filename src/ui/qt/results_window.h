@@ -34,6 +34,7 @@ class OutcomeLine;
 class PivotPlot;
 class PowerPlot;
 class ReportView;
+class StepView;
 
 class ResultsWindow : public QWidget {
   Q_OBJECT
@@ -73,6 +74,7 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergencePlot() const { return convergence_; }
   PowerPlot* powerPlot() const { return power_; }
   PivotPlot* pivotPlot() const { return pivots_; }
+  StepView* stepView() const { return steps_; }
   AnalysisView* analysisView() const { return analysis_; }
   QTabWidget* tabs() const { return tabs_; }
   // Where the last run's report starts in the file (none when it wrote none).
@@ -108,6 +110,7 @@ class ResultsWindow : public QWidget {
   ConvergencePlot* convergence_;
   PowerPlot* power_;
   PivotPlot* pivots_;
+  StepView* steps_;
   AnalysisView* analysis_;
   QToolButton* dataButton_;
   QToolButton* newButton_;

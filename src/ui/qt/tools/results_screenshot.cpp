@@ -4,6 +4,11 @@
 //   sor DATAFILE OUT.png    - two SOR runs (omega 1.0 and 1.5), curves overlaid
 //   grid DATAFILE OUT.png   - "Problema noua": a matrix pasted into the data
 //                             grid, a cell marked
+//   steps DATAFILE OUT.png [PAGE [METHOD]] - the step view at PAGE after a run of
+//                             METHOD (1..5 of the list, default Gauss; cond1..cond4 the
+//                             condition number with that norm), results window only
+//   exact DATAFILE OUT.png [PAGE] - Gauss on the generated Hilbert matrix, the step
+//                             view with the exact values beside (results window only)
 // The data file is copied to a scratch folder first; the session clicks the
 // window's own controls.
 #include <QApplication>
@@ -14,11 +19,13 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "ui/core/templates.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/data_grid_window.h"
 #include "ui/qt/results_window.h"
+#include "ui/qt/step_view.h"
 #include "ui/qt/tools/scripted_session.h"
 
 using namespace parvela;
@@ -27,7 +34,7 @@ using namespace parvela::qt;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s gauss|sor|grid DATAFILE OUTPUT.png\n", argv[0]);
+    std::fprintf(stderr, "usage: %s gauss|sor|grid|steps|exact DATAFILE OUTPUT.png [PAGE [METHOD]]\n", argv[0]);
     return 2;
   }
   const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -62,8 +69,34 @@ int main(int argc, char** argv) {
     return ok ? 0 : 1;
   }
 
+  const bool stepsOnly = mode == QLatin1String("steps") || mode == QLatin1String("exact");
+  const QString method = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QStringLiteral("1");
+  if (stepsOnly && !method.startsWith(QLatin1String("cond"))) session.choose(kIdMethodList, method.toInt());
+  if (mode == QLatin1String("exact")) {
+    session.press(kIdGenerated);
+    session.choose(kIdGeneratorList, 1);
+  }
   session.press(kIdSelect);
   session.press(kIdRead);
+  if (stepsOnly) {
+    if (method.startsWith(QLatin1String("cond"))) {
+      session.press(kIdConditionNumber);
+      session.press(kIdRead);
+      session.choose(kIdNormList, method.mid(4).toInt());
+    } else {
+      session.type(kIdEps, QStringLiteral("0.00001"));
+      session.type(kIdNlim, QStringLiteral("200"));
+      session.type(kIdOmega, QStringLiteral("1.2"));
+    }
+    session.press(kIdSolve);
+    r.tabs()->setCurrentWidget(r.stepView());
+    if (mode == QLatin1String("exact")) r.stepView()->setExact(true);
+    r.stepView()->setPage(argc > 4 ? std::size_t(std::atoi(argv[4])) : 1);
+    for (int k = 0; k < 5; ++k) QApplication::processEvents();
+    const bool ok = r.grab().save(QString::fromLocal8Bit(argv[3]));
+    if (!ok) std::fprintf(stderr, "cannot write %s\n", argv[3]);
+    return ok ? 0 : 1;
+  }
   if (mode == QLatin1String("gauss")) {
     session.choose(kIdMethodList, 1);
     session.press(kIdDeterminant);
