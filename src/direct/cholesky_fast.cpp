@@ -14,6 +14,7 @@
 #include "core/progress.h"
 #include "core/steps.h"
 #include "direct/cholesky.h"
+#include "direct/elim_kernels.h"
 #include "direct/tile_kernels.h"
 
 namespace parvela {
@@ -39,9 +40,7 @@ KernelStatus choleskyFactor(std::int32_t n, float* S, std::int32_t& status) {
     e.step = static_cast<std::int32_t>(j + 1);
     e.value = d;
     e.pivot = row[0];
-    float rowMax = 0.0f;
-    for (std::size_t c = 0; c < len; ++c) rowMax = std::max(rowMax, std::fabs(row[c]));
-    e.rowMax = rowMax;
+    e.rowMax = kernels::elim::activeTable().maxMagnitude(row, len);
     listener->step(e);
   };
   const std::size_t N = static_cast<std::size_t>(n);

@@ -62,7 +62,7 @@ class Eliminator {
   void panelStep(std::size_t k);
   void packMultipliers();
   void updateColumns(std::size_t lo, std::size_t hi, std::size_t thread);
-  void updateChunk(float* C, std::size_t nc, bool interchange, std::size_t thread);
+  void updateChunk(float* C, std::size_t nc, bool interchange, bool inA, std::size_t thread);
   void finishInterchanges(std::size_t stepsDone);
   void gatherRows(float* U, std::size_t i0, std::size_t i1) const;
   void backSubstitute();
@@ -87,6 +87,7 @@ class Eliminator {
     std::vector<float> ubuf[2];
     std::vector<float> U;
     std::vector<float> X[2];
+    std::vector<float> rowMax[2];  // per thread: the largest |u| of each row of the panel
   };
   static Workspace& workspace() {
     thread_local Workspace w;
@@ -107,6 +108,7 @@ class Eliminator {
   // interchanges (the panel has them), A columns [kend, N) and B with them.
   std::size_t nPanelRest = 0, nRight = 0;
   std::size_t failedRow = 0;  // where the failing step found its largest entry
+  bool trackRows = false;     // a step listener wants the finished rows' largest elements
 };
 
 // Step k of the panel: the column takes the panel's earlier steps, then the
@@ -153,7 +155,7 @@ void Eliminator::packMultipliers() {
 }
 
 // One chunk of nc adjacent columns starting at C (leading dimension N).
-void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, std::size_t thread) {
+void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, bool inA, std::size_t thread) {
   const std::size_t pw = k1 - k0;
   if (interchange) {
     // The rows a column exchanges are fetched a few columns ahead.
@@ -187,6 +189,11 @@ void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, std::si
     float* c = C + j * N + k0;
     for (std::size_t m = 0; m < pw; ++m) c[m] = U[m * ldU + j];
   }
+  // The finished rows of U, while they are at hand, for a step listener.
+  if (trackRows && inA) {
+    float* rowMax = ws.rowMax[thread].data();
+    for (std::size_t m = 0; m < pw; ++m) rowMax[m] = std::max(rowMax[m], K.maxMagnitude(U.data() + m * ldU, nc));
+  }
   if (k1 < N)
     K.trailing(C + k1, N, N - k1, nc, Lp.data(), Fp.data(), dense.data(), U.data(), ldU, pw);
 }
@@ -207,7 +214,7 @@ void Eliminator::updateColumns(std::size_t lo, std::size_t hi, std::size_t threa
     else
       base = B + (v - segEnd[1]) * N;
     for (std::size_t c = 0; c < end - v; c += kChunk)
-      updateChunk(base + c * N, std::min(kChunk, end - v - c), seg != 0, thread);
+      updateChunk(base + c * N, std::min(kChunk, end - v - c), seg != 0, seg != 2, thread);
     v = end;
   }
 }
@@ -306,12 +313,15 @@ void Eliminator::backSubstitute() {
 
 // The summary of each step for a step listener: the pivot search's choice,
 // and once the panel's update is done, the largest magnitude of the
-// finished row of U and the growth so far.
+// finished row of U (gathered by the update itself) and, per panel, the
+// growth of U so far: the largest element of A and of U's rows so far over
+// the largest of A (the growth of the whole updated matrix is at least
+// that; the straightforward elimination measures it whole).
 struct StepSummaries {
   StepListener* listener = stepListener();
   std::int32_t n = 0;
   float threshold = 0.0f;
-  double largestOfA = 0.0, largestSoFar = 0.0;
+  double largestOfA = 0.0, largestOfU = 0.0;
   struct Choice {
     std::size_t k, row;
     float pivot;
@@ -320,22 +330,16 @@ struct StepSummaries {
   };
   std::vector<Choice> panel;
 
-  static float columnMax(const float* c, std::size_t lo, std::size_t hi) {
-    float m = 0.0f;
-    for (std::size_t i = lo; i < hi; ++i) m = std::max(m, std::fabs(c[i]));
-    return m;
-  }
-  void start(const float* A, std::size_t N) {
+  void start(const float* A, std::size_t N, const Kernels& K) {
     if (!listener) return;
-    for (std::size_t j = 0; j < N; ++j) largestOfA = std::max(largestOfA, double(columnMax(A + j * N, 0, N)));
-    largestSoFar = largestOfA;
+    largestOfA = K.maxMagnitude(A, N * N);
+    largestOfU = largestOfA;
   }
-  // The panel's steps, its U rows final; rows and columns from `rest` on
-  // are the trailing block (its largest magnitude is the panel's growth).
-  void publishPanel(const float* A, std::size_t N, std::size_t rest) {
+  // The panel's steps; rowMax(q) is the largest |u| of the q-th row's
+  // finished part.
+  template <class RowMax>
+  void publishPanel(RowMax&& rowMax) {
     if (!listener || panel.empty()) return;
-    float trailing = 0.0f;
-    for (std::size_t j = rest; j < N; ++j) trailing = std::max(trailing, columnMax(A + j * N, rest, N));
     for (std::size_t q = 0; q < panel.size(); ++q) {
       const Choice& c = panel[q];
       StepEvent e;
@@ -348,31 +352,17 @@ struct StepSummaries {
       e.threshold = threshold;
       e.interchanged = c.swapped;
       e.interchanges = c.swaps;
-      float rowMax = 0.0f;
-      for (std::size_t j = c.k; j < N; ++j) rowMax = std::max(rowMax, std::fabs(A[j * N + c.k]));
-      e.rowMax = rowMax;
-      largestSoFar = std::max(largestSoFar, double(rowMax));
-      if (q + 1 == panel.size()) largestSoFar = std::max(largestSoFar, double(trailing));
-      e.growth = q + 1 == panel.size() ? largestSoFar / largestOfA : std::numeric_limits<double>::quiet_NaN();
+      e.rowMax = rowMax(q);
+      largestOfU = std::max(largestOfU, double(e.rowMax));
+      e.growth = q + 1 == panel.size() ? largestOfU / largestOfA : std::numeric_limits<double>::quiet_NaN();
       listener->step(e);
     }
     panel.clear();
   }
   void publishAlone(std::size_t k, std::size_t row, float pivot, std::int32_t swaps) {
     if (!listener) return;
-    StepEvent e;
-    e.kind = StepKind::Elimination;
-    e.detail = StepDetail::Summary;
-    e.n = n;
-    e.step = static_cast<std::int32_t>(k + 1);
-    e.pivotRow = static_cast<std::int32_t>(row + 1);
-    e.pivot = pivot;
-    e.threshold = threshold;
-    e.interchanges = swaps;
-    e.rowMax = std::fabs(pivot);
-    largestSoFar = std::max(largestSoFar, double(std::fabs(pivot)));
-    e.growth = largestSoFar / largestOfA;
-    listener->step(e);
+    panel.push_back({k, row, pivot, false, swaps});
+    publishPanel([pivot](std::size_t) { return std::fabs(pivot); });
   }
 };
 
@@ -382,7 +372,10 @@ Outcome Eliminator::run(std::int32_t& swaps) {
   StepSummaries summaries;
   summaries.n = static_cast<std::int32_t>(N);
   summaries.threshold = threshold;
-  summaries.start(A, N);
+  summaries.start(A, N, K);
+  trackRows = summaries.listener != nullptr;
+  if (trackRows)
+    for (std::vector<float>& r : ws.rowMax) r.assign(kPanel, 0.0f);
   ipiv.assign(N, 0);
   flags.assign(kPanel * N, 0);
   if (store == Multipliers::Aside) aside.assign(kPanel * N, 0.0f);
@@ -431,7 +424,17 @@ Outcome Eliminator::run(std::int32_t& swaps) {
         updateColumns(lo, hi, lo == 0 ? 0 : 1);
       });
     }
-    summaries.publishPanel(A, N, k1);
+    if (trackRows) {
+      // Row k's finished part: its panel columns k..kend-1 here, the columns
+      // right of the panel from the update.
+      summaries.publishPanel([&](std::size_t q) {
+        const std::size_t k = k0 + q;
+        float r = std::max(ws.rowMax[0][q], ws.rowMax[1][q]);
+        for (std::size_t j = k; j < kend; ++j) r = std::max(r, std::fabs(A[j * N + k]));
+        return r;
+      });
+      for (std::vector<float>& r : ws.rowMax) std::fill(r.begin(), r.end(), 0.0f);
+    }
     if (out.failed) {
       summaries.publishAlone(k1, failedRow, out.pivot, swaps);
       break;

@@ -43,6 +43,10 @@ struct Table {
                    const float* Lp, const Flag* Fp, const std::uint8_t* dense, const float* U,
                    std::size_t ldU, std::size_t pw) = nullptr;
 
+  // The largest |x[i]|, i < n, NaNs passed over (0 when there is none): what
+  // a step listener is told of the rows of U and of A.
+  float (*maxMagnitude)(const float* x, std::size_t n) = nullptr;
+
   // Back substitution of one panel of right-hand sides stored by rows:
   // X[l*w + c], w = g * lanes right-hand sides (g = w / lanes, at most
   // panelWidth / lanes), rows i1-1 down to i0 (rows from i1 on are solved;

@@ -29,6 +29,8 @@ struct V {
     return _mm256_castsi256_ps(_mm256_cvtepi8_epi32(b));
   }
   static T subm(T c, T t, M m) { return _mm256_blendv_ps(c, _mm256_sub_ps(c, t), m); }
+  // maxps gives its second operand where either is NaN.
+  static T maxMagnitude(T m, T x) { return _mm256_max_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), x), m); }
   static void mult(const float* src, float* dst, Flag* F, T pivot) {
     const T v = _mm256_loadu_ps(src);
     const T nz = _mm256_cmp_ps(v, _mm256_setzero_ps(), _CMP_NEQ_UQ);

@@ -29,6 +29,8 @@ struct V {
     return _mm_movepi8_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(f)));
   }
   static T subm(T c, T t, M m) { return _mm512_mask_sub_ps(c, m, c, t); }
+  // maxps gives its second operand where either is NaN.
+  static T maxMagnitude(T m, T x) { return _mm512_max_ps(_mm512_abs_ps(x), m); }
   static void mult(const float* src, float* dst, Flag* F, T pivot) {
     const T v = _mm512_loadu_ps(src);
     const __mmask16 nz = _mm512_cmp_ps_mask(v, _mm512_setzero_ps(), _CMP_NEQ_UQ);

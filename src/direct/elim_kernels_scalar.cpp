@@ -22,6 +22,10 @@ struct V {
   static T div(T a, T b) { return a / b; }
   static M mask(const Flag* f) { return *f != 0; }
   static T subm(T c, T t, M m) { return m ? c - t : c; }
+  static T maxMagnitude(T m, T x) {
+    const T a = x < 0.0f ? -x : x;
+    return a > m ? a : m;
+  }
   static void mult(const float* src, float* dst, Flag* F, T pivot) {
     if (*src != 0.0f) {
       *F = kActive;

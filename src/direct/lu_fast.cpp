@@ -16,6 +16,7 @@
 #include "core/kernel_runtime.h"
 #include "core/progress.h"
 #include "core/steps.h"
+#include "direct/elim_kernels.h"
 #include "direct/lu.h"
 #include "direct/tile_kernels.h"
 
@@ -59,7 +60,9 @@ struct Factor {
 
   // Rows r0..r1-1 of U in columns j0..N-1 (rows < r0 of U and columns
   // < r1 of L final): the terms m < r0 as tiles, then m = r0.. row by row.
-  void finishURows(std::size_t r0, std::size_t r1, std::size_t j0) {
+  // With `rowMax` (2 x (r1 - r0), zeros), each piece of columns keeps the
+  // largest |u| of every row it finished in its half, for a step listener.
+  void finishURows(std::size_t r0, std::size_t r1, std::size_t j0, std::vector<float>* rowMax = nullptr) {
     if (j0 >= N || r1 <= r0) return;
     const std::size_t nr = r1 - r0;
     const std::size_t cols0 = N - j0;
@@ -91,6 +94,10 @@ struct Factor {
             x = static_cast<float>(static_cast<double>(x) - tq[c]);
             uq[c] = x;
           }
+        }
+        if (rowMax) {
+          float& m = (*rowMax)[(lo == j0 ? 0 : nr) + q];
+          m = std::max(m, kernels::elim::activeTable().maxMagnitude(uq, w));
         }
       }
     });
@@ -130,11 +137,15 @@ KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_
   std::vector<Choice> chosen;
   double largestOfA = 0.0, largestSoFar = 0.0;
   if (listener) {
-    for (std::size_t p = 0; p < N * N; ++p) largestOfA = std::max(largestOfA, double(std::fabs(A[p])));
+    largestOfA = kernels::elim::activeTable().maxMagnitude(A, N * N);
     largestSoFar = largestOfA;
   }
-  auto publishBlock = [&](std::size_t rowsDone) {
+  // The largest |u| of each of the block's rows in the columns right of
+  // the block, kept by finishURows.
+  std::vector<float> rightMax;
+  auto publishBlock = [&](std::size_t rowsDone, std::size_t blockEnd) {
     if (!listener) return;
+    const std::size_t r0 = chosen.empty() ? 0 : chosen.front().k;
     for (const Choice& c : chosen) {
       StepEvent e;
       e.kind = StepKind::Lu;
@@ -147,10 +158,14 @@ KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_
       e.interchanged = c.swapped;
       e.interchanges = c.swaps;
       float rowMax = 0.0f;
-      if (c.k < rowsDone)
-        for (std::size_t j = c.k; j < N; ++j) rowMax = std::max(rowMax, std::fabs(a(c.k, j)));
-      else
+      if (c.k < rowsDone) {
+        const std::size_t q = c.k - r0;
+        const std::size_t nr = rightMax.size() / 2;
+        if (q < nr) rowMax = std::max(rightMax[q], rightMax[nr + q]);
+        for (std::size_t j = c.k; j < blockEnd; ++j) rowMax = std::max(rowMax, std::fabs(a(c.k, j)));
+      } else {
         rowMax = std::fabs(a(c.k, c.k));
+      }
       e.rowMax = rowMax;
       largestSoFar = std::max(largestSoFar, double(rowMax));
       e.growth = largestSoFar / largestOfA;
@@ -204,7 +219,7 @@ KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_
         const float u = a(0, 0);
         if (std::fabs(u) < prag) {
           f.applyPending(k1, N);
-          publishBlock(0);
+          publishBlock(0, 0);
           ierr = -1;
           return {true, 1, u};
         }
@@ -227,8 +242,9 @@ KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_
         // complete, column k of L not begun.
         f.applyPending(0, k0);
         f.applyPending(k1, N);
-        f.finishURows(k0, k + 1, k1);
-        publishBlock(k + 1);
+        if (listener) rightMax.assign(2 * (k + 1 - k0), 0.0f);
+        f.finishURows(k0, k + 1, k1, listener ? &rightMax : nullptr);
+        publishBlock(k + 1, k1);
         ierr = -1;
         return {true, static_cast<std::int32_t>(k + 1), ukk};
       }
@@ -242,8 +258,9 @@ KernelStatus luFactor(float* A, std::int32_t n, std::int32_t* ORDER, std::int32_
     f.applyPending(0, k0);
     f.applyPending(k1, N);
     f.pending.clear();
-    f.finishURows(k0, k1, k1);
-    publishBlock(k1);
+    if (listener) rightMax.assign(2 * (k1 - k0), 0.0f);
+    f.finishURows(k0, k1, k1, listener ? &rightMax : nullptr);
+    publishBlock(k1, k1);
   }
   return {};
 }

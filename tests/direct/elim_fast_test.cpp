@@ -8,6 +8,7 @@
 
 #include "core/progress.h"
 #include "direct/elim_fast.h"
+#include "direct/elim_kernels.h"
 #include "direct/gauss.h"
 #include "io/fortran_io.h"
 #include "support/elimination_cases.h"
@@ -127,6 +128,22 @@ TEST(ElimFast, ReportsProgressAndStops) {
     std::vector<float> A = c.A, B = c.B;
     std::int32_t ierr = 0, npiv = 0;
     EXPECT_THROW(elimFast(c.n, c.nb, A.data(), B.data(), kPrag, ierr, npiv), WorkCancelled);
+  }
+}
+
+// The largest magnitude a step listener is told of: every path gives what
+// the plain loop gives, NaNs passed over, at every length around the vector
+// widths.
+TEST(FastElimination, LargestMagnitudeOnEveryPath) {
+  std::mt19937 rng(31);
+  for (std::size_t n = 0; n <= 70; ++n) {
+    std::vector<float> x(n);
+    testing::fillHard(rng, x.data(), n, 0.3);
+    float want = 0.0f;
+    for (float v : x) want = std::max(want, std::fabs(v));
+    testing::forEachKernelPath([&](const std::string& path) {
+      EXPECT_EQ(kernels::elim::activeTable().maxMagnitude(x.data(), n), want) << path << " n=" << n;
+    });
   }
 }
 

@@ -73,7 +73,11 @@ BackgroundWork::BackgroundWork(QtDialog& window) : QObject(&window), window_(win
   refreshTimer_.setInterval(50);
   connect(&refreshTimer_, &QTimer::timeout, this, &BackgroundWork::refresh);
   connect(marshal_, &GuiThreadPlatform::userWaitStarted, this, [this] {
-    if (waiting_++ == 0) waitClock_.start();
+    if (waiting_++ == 0) {
+      frozenMs_ = workMs();
+      waitClock_.start();
+      refresh();  // the clock shown stops at the time the question came up
+    }
   });
   connect(marshal_, &GuiThreadPlatform::userWaitEnded, this, [this] {
     if (--waiting_ == 0) waitedMs_ += waitClock_.elapsed();
@@ -195,7 +199,8 @@ bool BackgroundWork::waitUntilIdle(int timeoutMs) {
 }
 
 qint64 BackgroundWork::workMs() const {
-  return clock_.elapsed() - waitedMs_ - (waiting_ > 0 ? waitClock_.elapsed() : 0);
+  if (waiting_ > 0) return frozenMs_;
+  return clock_.elapsed() - waitedMs_;
 }
 
 void BackgroundWork::refresh() {

@@ -130,6 +130,7 @@ class BackgroundWork : public QObject {
   QElapsedTimer waitClock_;  // since the current wait for the user began
   qint64 waitedMs_ = 0;      // the waits that ended
   int waiting_ = 0;
+  qint64 frozenMs_ = 0;      // the work time when the current wait began
   std::thread worker_;
   std::unique_ptr<DeferredDialog> standIn_;
   std::map<int, bool> enabledBefore_;
