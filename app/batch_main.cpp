@@ -29,6 +29,7 @@
 #include "ui/core/analysis_text.h"
 #include "ui/core/controls.h"
 #include "ui/core/model_dialog.h"
+#include "ui/core/parameter_notes.h"
 #include "ui/core/step_export.h"
 #include "ui/core/templates.h"
 #include "ui/core/terminal_progress.h"
@@ -550,6 +551,12 @@ int runOne(const Options& o, const std::string& dataFile, BatchPlatform& plat, B
       dialog.click(kIdSolve);
     }
     steps.afterRun(lastRunResult(), dataFile, r + 1);
+    // Eps, Nlim, Omega: the box that stopped the run, or one read as it does not look.
+    const ParameterNotes params = describeParameters(problem());
+    if (lastRunResult().refusal == Refusal::MissingParameters)
+      for (const std::string& p : params.problems) std::cerr << plat.prefix << p << std::endl;
+    else if (lastRunResult().written())
+      for (const std::string& w : params.warnings) std::cerr << plat.prefix << "Atentie: " << w << std::endl;
     // Text after the data that was not a report: the window asks first.
     if (const std::size_t lines = InputDataFile().replacedTextLines(); lines > 0)
       std::cerr << kProgram << ": " << prefix << replacedTextNote(lines) << std::endl;

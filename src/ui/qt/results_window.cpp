@@ -19,6 +19,7 @@
 #include "io/data_file.h"
 #include "ui/qt/analysis_view.h"
 #include "io/read_diagnosis.h"
+#include "ui/core/parameter_notes.h"
 #include "ui/core/read_outcome.h"
 #include "ui/qt/convergence_plot.h"
 #include "ui/qt/exercise_dialog.h"
@@ -167,6 +168,12 @@ void ResultsWindow::endRun(const RunResult& run) {
   const ReadReport& read = lastReadReport();
   if (written && s.dataRead && read.path == InputDataFile().path())
     for (const std::string& w : read.warnings) outcome.lines.push_back("Atentie (citire): " + w);
+  // Which of Eps, Nlim, Omega stopped the run, or was read as it does not look.
+  const ParameterNotes params = describeParameters(s);
+  if (run.refusal == Refusal::MissingParameters)
+    outcome.lines.insert(outcome.lines.end(), params.problems.begin(), params.problems.end());
+  else if (written)
+    outcome.lines.insert(outcome.lines.end(), params.warnings.begin(), params.warnings.end());
 
   RunRecord record = makeRunRecord(run, recorder_.take());
   QString title;

@@ -95,6 +95,7 @@ struct OutcomeCase {
   const char* omega;
   bool symmetric;
   Outcome::Kind kind;
+  const char* box = nullptr;  // the line naming a parameter box, after the others
 };
 
 class OutcomeTest : public ResultsTest, public ::testing::WithParamInterface<OutcomeCase> {};
@@ -116,12 +117,13 @@ TEST_P(OutcomeTest, ShowsTheLinesTheRunWroteToStandardOutput) {
 
   OutcomeLine* line = results().outcomeLine();
   EXPECT_EQ(line->kind(), c.kind);
+  const QStringList box = c.box ? QStringList{QString::fromLatin1(c.box)} : QStringList{};
   if (c.kind == Outcome::Kind::Refused) {
     ASSERT_EQ(platform_.boxes.size(), 1u);
-    EXPECT_EQ(line->lines(), QString::fromStdString(platform_.boxes[0].text).split(u'\n'));
+    EXPECT_EQ(line->lines(), QString::fromStdString(platform_.boxes[0].text).split(u'\n') + box);
   } else {
     EXPECT_TRUE(platform_.boxes.empty());
-    EXPECT_EQ(line->lines(), outputLines());
+    EXPECT_EQ(line->lines(), outputLines() + box);
     EXPECT_EQ(platform_.out.empty(), line->lines().isEmpty());
   }
 }
@@ -150,7 +152,10 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"GaussSeidelNoDiagonal", "Z\n2 1\n0 1\n0 2\n1 1\n", 4, "0.0001", "100", nullptr, false,
                     Outcome::Kind::Breakdown},
         OutcomeCase{"Sor", kDominant2, 5, "0.0001", "100", "1.2", false, Outcome::Kind::Done},
-        OutcomeCase{"SorRefused", kSistem3, 5, "0.0001", "100", "0", false, Outcome::Kind::Refused},
+        OutcomeCase{"SorRefused", kSistem3, 5, "0.0001", "100", "0", false, Outcome::Kind::Refused,
+                    "Omega: '0' este zero"},
+        OutcomeCase{"SorOmegaComma", kDominant2, 5, "0.0001", "100", "1,5", false, Outcome::Kind::Done,
+                    "Omega: '1,5' a fost citit ca 1 (zecimalele se scriu cu punct)"},
         OutcomeCase{"ConditionNumber", kSistem3, 0, nullptr, nullptr, nullptr, false, Outcome::Kind::Done}),
     [](const auto& info) { return std::string(info.param.name); });
 
