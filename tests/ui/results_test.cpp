@@ -283,7 +283,8 @@ TEST_F(RunsTest, SorTraceVerdictsLabelAndTheRunsInTheFile) {
   EXPECT_EQ(reports[0].end, reports[1].offset);
   EXPECT_EQ(reports[1].end, f.size());
   EXPECT_EQ(f.bytes(reports[1].offset, reports[1].offset + 2), "\nP");
-  EXPECT_EQ(reports[1].title(2), "2. Problema: Sistem liniar (Gauss)");
+  EXPECT_EQ(reports[1].title(2, 5), "Rularea 5: Problema: Sistem liniar (Gauss)");
+  EXPECT_EQ(reports[1].title(2, 0), "raportul 2 din fisier (anterior): Problema: Sistem liniar (Gauss)");
 }
 
 TEST(ReportIndex, OnlyAfterTheDataAndOnlyAfterAnEmptyLine) {

@@ -22,8 +22,9 @@ std::string trimmedRight(std::string s) {
 
 }  // namespace
 
-std::string ReportEntry::title(std::size_t number) const {
-  std::string t = std::to_string(number) + ". " + firstLine;
+std::string ReportEntry::title(std::size_t place, std::int32_t run) const {
+  std::string t = run > 0 ? "Rularea " + std::to_string(run) + ": " + firstLine
+                          : "raportul " + std::to_string(place) + " din fisier (anterior): " + firstLine;
   if (!method.empty()) t += " (" + method + ")";
   return t;
 }

@@ -18,8 +18,11 @@ struct ReportEntry {
   std::string firstLine;     // "Problema: Sistem liniar"
   std::string method;        // "Gauss", "SOR", ... ("" for the condition number)
   std::uint64_t end = 0;     // one past the report's last byte
-  // "3. Problema: Sistem liniar (SOR)" for the list of runs.
-  std::string title(std::size_t number) const;
+  // The list of runs names a report by its run of this session, as the
+  // status and the plots do ("Rularea 3: Problema: Sistem liniar (SOR)"),
+  // or, for one an earlier session wrote (`run` 0), by its place in the
+  // file ("raportul 2 din fisier (anterior): Problema: ...").
+  std::string title(std::size_t place, std::int32_t run) const;
 };
 
 // The reports after `dataEnd` (a byte offset), in file order. A header line

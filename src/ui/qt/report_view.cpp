@@ -355,7 +355,10 @@ bool ReportView::showFile(const QString& path, std::uint64_t dataEnd, std::optio
   const bool ok = file_.open(path.toStdString());
   runs_ = ok ? indexReports(file_, dataEnd) : std::vector<ReportEntry>{};
   runList_->clear();
-  for (std::size_t k = 0; k < runs_.size(); ++k) runList_->addItem(fromStd(runs_[k].title(k + 1)));
+  for (std::size_t k = 0; k < runs_.size(); ++k) {
+    const std::optional<RunRecord> run = lookup_ ? lookup_(runs_[k]) : std::nullopt;
+    runList_->addItem(fromStd(runs_[k].title(k + 1, run ? run->number : 0)));
+  }
   fileLabel_->setText(QFileInfo(path).fileName());
   fileLabel_->setToolTip(path);
   pdf_->setEnabled(!runs_.empty());
@@ -431,7 +434,8 @@ bool ReportView::saveReportPdf() {
   const std::optional<PrintedReport> report = selectedReport();
   if (!report) return false;
   const QString suggested = QFileInfo(fromStd(file_.path())).completeBaseName() +
-                            QStringLiteral("-rularea-%1.pdf").arg(runList_->currentIndex() + 1);
+                            (report->run ? QStringLiteral("-rularea-%1.pdf").arg(report->run->number)
+                                         : QStringLiteral("-raportul-%1.pdf").arg(runList_->currentIndex() + 1));
   const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Raportul ca PDF"),
                                                     QFileInfo(fromStd(file_.path())).dir().filePath(suggested),
                                                     QStringLiteral("Documente PDF (*.pdf)"));

@@ -189,7 +189,7 @@ TEST_F(ResultsTest, ReportViewShowsExactlyTheBytesEachRunAppendedScrolledToItsSt
     EXPECT_EQ(shownFrom(view->text()->firstVisibleLine(), eol), after.substr(before.size()));
     ASSERT_EQ(view->runs().size(), 2u);
     EXPECT_EQ(view->runList()->count(), 2);
-    EXPECT_EQ(view->runList()->itemText(0), QStringLiteral("1. Problema: Sistem liniar (Gauss)"));
+    EXPECT_TRUE(view->runList()->itemText(0).endsWith(QStringLiteral(": Problema: Sistem liniar (Gauss)")));
     EXPECT_EQ(view->runList()->currentIndex(), 1);
     click(window(), kIdDeterminant);
   }
@@ -207,6 +207,12 @@ TEST_F(ResultsTest, PrintedReportIsTheChosenRunsWithItsPlots) {
   select(window(), kIdMethodList, 1);
   solve();
   ASSERT_EQ(view->runs().size(), 2u);
+  // One number per run: the status, the list of runs and the legend.
+  EXPECT_TRUE(results().outcomeLine()->summary().startsWith(QStringLiteral("Rularea 2: ")));
+  EXPECT_EQ(view->runList()->itemText(0), QStringLiteral("Rularea 1: Problema: Sistem liniar (Gauss-Seidel)"));
+  EXPECT_EQ(view->runList()->itemText(1), QStringLiteral("Rularea 2: Problema: Sistem liniar (Gauss)"));
+  ASSERT_FALSE(results().convergencePlot()->legend()->entries().empty());
+  EXPECT_TRUE(results().convergencePlot()->legend()->entries()[0].text.endsWith(QStringLiteral("(rularea 1)")));
   EXPECT_TRUE(view->pdfButton()->isEnabled());
   EXPECT_TRUE(view->printButton()->isEnabled());
   const std::string bytes = readFile(folder() / "p.dat");
@@ -224,6 +230,8 @@ TEST_F(ResultsTest, PrintedReportIsTheChosenRunsWithItsPlots) {
   writeFile(folder() / "q.dat", bytes);
   selectFile(QStringLiteral("q.dat"));
   ASSERT_EQ(view->runs().size(), 2u);
+  EXPECT_EQ(view->runList()->itemText(0),
+            QStringLiteral("raportul 1 din fisier (anterior): Problema: Sistem liniar (Gauss-Seidel)"));
   const std::optional<PrintedReport> other = view->selectedReport();
   ASSERT_TRUE(other);
   EXPECT_FALSE(other->run);
