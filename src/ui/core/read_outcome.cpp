@@ -32,4 +32,10 @@ ReadOutcome savedOutcome(const std::string& message) {
   return ReadOutcome{ReadOutcome::Kind::Saved, message, {}};
 }
 
+ReadOutcome selectedOutcome(const std::string& file, const std::string& cleared) {
+  ReadOutcome o{ReadOutcome::Kind::Selected, "Fisier selectat: " + file + ". Cititi datele cu \"Citeste\".", {}};
+  if (!cleared.empty()) o.lines.push_back("Rezultatele rularilor pe " + cleared + " nu se mai arata.");
+  return o;
+}
+
 }  // namespace parvela

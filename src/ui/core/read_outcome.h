@@ -13,7 +13,7 @@
 namespace parvela {
 
 struct ReadOutcome {
-  enum class Kind { Read, Warnings, Failed, Saved };
+  enum class Kind { Read, Warnings, Failed, Saved, Selected };
   Kind kind = Kind::Read;
   std::string summary;             // one line
   std::vector<std::string> lines;  // where and what, one a line
@@ -23,5 +23,10 @@ struct ReadOutcome {
 ReadOutcome makeReadOutcome(const ReadReport& report, bool ok, std::int32_t n, std::int32_t nb);
 // After the data grid saved the file's data.
 ReadOutcome savedOutcome(const std::string& message);
+// After another file was chosen, nothing read from it yet; `cleared` names
+// the file whose run the window stopped showing (empty: none was shown).
+ReadOutcome selectedOutcome(const std::string& file, const std::string& cleared);
+// The line a failed read adds when the window stops showing the last run.
+constexpr const char* kRunClearedAfterFailedRead = "Rezultatele rularii anterioare nu se mai arata.";
 
 }  // namespace parvela

@@ -164,7 +164,7 @@ AnalysisView::AnalysisView(QWidget* parent) : QWidget(parent) {
   });
   connect(work_, &AnalysisWork::finished, this, [this](bool completed) {
     bar_->hide();
-    if (!completed)
+    if (!completed && number_ > 0)  // not after the view was cleared: its words stay
       status_->setText(work_->failure().isEmpty() ? work_->title() + QStringLiteral(": oprita.") : work_->failure());
     updateButtons();
   });
@@ -218,6 +218,26 @@ void AnalysisView::showRun(const RunResult& run, int number, std::optional<Probl
 }
 
 void AnalysisView::stop() { work_->cancel(); }
+
+void AnalysisView::clear(const QString& why) {
+  ++serial_;
+  work_->cancel();
+  run_ = RunResult{};
+  number_ = 0;
+  start_ = nullptr;
+  analysis_.reset();
+  omegaScan_.reset();
+  experimentResult_.reset();
+  errors_->clear();
+  convergence_->clear();
+  experimentText_->clear();
+  omegaPlot_->clear();
+  experimentPlot_->clear();
+  plane_->clear();
+  bar_->hide();
+  status_->setText(why + QStringLiteral(" Analiza apare dupa o rulare."));
+  updateButtons();
+}
 
 bool AnalysisView::startable() const { return start_ != nullptr; }
 

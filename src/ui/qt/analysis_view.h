@@ -50,6 +50,8 @@ class AnalysisView : public QWidget {
   void showRun(const RunResult& run, int number, std::optional<ProblemState> start);
   // "Citeste" or "REZOLVA !" began: what runs stops.
   void stop();
+  // Drops the run shown and what was computed for it; `why` says so.
+  void clear(const QString& why);
   // Where "Foloseste omega*" types the value: false when it cannot (the
   // Omega box is disabled for the method chosen).
   void setOmegaSink(std::function<bool(const QString&)> sink) { omegaSink_ = std::move(sink); }

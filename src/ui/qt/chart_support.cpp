@@ -128,4 +128,8 @@ void layOutPlot(QWidget* owner, QLabel* empty, QWidget* figure, QPushButton*& pn
   csv->setEnabled(false);
 }
 
+QString emptyPlotText(const QString& why, const QString& hint) {
+  return why.isEmpty() ? hint : why + QLatin1Char('\n') + hint;
+}
+
 }  // namespace parvela::qt

@@ -51,6 +51,9 @@ bool savePng(QWidget* figure, QWidget* parent, const QString& suggestedName);
 // the figure, and the "PNG..." and "CSV..." buttons (disabled until a run
 // is shown) at the bottom right.
 void layOutPlot(QWidget* owner, QLabel* empty, QWidget* figure, QPushButton*& png, QPushButton*& csv);
+// The empty plot's words: why the last run's curves went (nothing when the
+// plot simply has not had a run yet) above when the plot appears.
+QString emptyPlotText(const QString& why, const QString& hint);
 bool saveCsv(QWidget* parent, const QString& suggestedName, const std::function<void(std::ostream&)>& write);
 // The same without asking (used by the dialogs above and by tests).
 bool writePng(QWidget* figure, const QString& path);

@@ -20,6 +20,10 @@
 namespace parvela::qt {
 
 namespace {
+const QString kHint = QStringLiteral("Curbele apar dupa o rulare Gauss-Seidel sau SOR.");
+}  // namespace
+
+namespace {
 
 struct MarkerStyle {
   QScatterSeries::MarkerShape shape;
@@ -59,7 +63,7 @@ ConvergencePlot::ConvergencePlot(QWidget* parent) : QWidget(parent) {
   clear_ = new QPushButton(QStringLiteral("Sterge curbele"), this);
   png_ = new QPushButton(QStringLiteral("PNG..."), this);
   csv_ = new QPushButton(QStringLiteral("CSV..."), this);
-  empty_ = new QLabel(QStringLiteral("Curbele apar dupa o rulare Gauss-Seidel sau SOR."), this);
+  empty_ = new QLabel(kHint, this);
   empty_->setAlignment(Qt::AlignCenter);
 
   auto* buttons = new QHBoxLayout;
@@ -74,7 +78,7 @@ ConvergencePlot::ConvergencePlot(QWidget* parent) : QWidget(parent) {
   layout->addWidget(figure_, 1);
   layout->addLayout(buttons);
 
-  connect(clear_, &QPushButton::clicked, this, &ConvergencePlot::clearRuns);
+  connect(clear_, &QPushButton::clicked, this, [this] { clearRuns(); });
   connect(png_, &QPushButton::clicked, this, [this] { savePng(figure_, this, QStringLiteral("convergenta.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
     saveCsv(this, QStringLiteral("convergenta.csv"), [this](std::ostream& o) { writeSweepsCsv(o, runs_); });
@@ -92,8 +96,11 @@ void ConvergencePlot::addRun(const RunRecord& run) {
   rebuild();
 }
 
-void ConvergencePlot::clearRuns() {
+void ConvergencePlot::clearRuns() { clear({}); }
+
+void ConvergencePlot::clear(const QString& why) {
   runs_.clear();
+  empty_->setText(emptyPlotText(why, kHint));
   rebuild();
 }
 

@@ -33,6 +33,8 @@ class ConvergencePlot : public QWidget {
   // the runs drawn before.
   void addRun(const RunRecord& run);
   void clearRuns();
+  // Drops every run; `why` says so where the curves were.
+  void clear(const QString& why);
   const std::vector<RunRecord>& runs() const { return runs_; }
 
   bool keepRuns() const;

@@ -32,6 +32,7 @@ Look lookOf(ReadOutcome::Kind k) {
     case ReadOutcome::Kind::Warnings: return {"Atentie", "#b06000"};
     case ReadOutcome::Kind::Failed: return {"Necitit", "#b00020"};
     case ReadOutcome::Kind::Saved: return {"Salvat", "#1f5fa8"};
+    case ReadOutcome::Kind::Selected: return {"Selectat", "#5a6b7d"};
   }
   return {"", "#000000"};
 }

@@ -13,12 +13,17 @@
 
 namespace parvela::qt {
 
+namespace {
+const QString kTitle = QStringLiteral("Pivotii pe pas");
+const QString kHint = QStringLiteral("Graficul apare dupa o rulare Gauss sau LU.");
+}  // namespace
+
 PivotPlot::PivotPlot(QWidget* parent) : QWidget(parent) {
-  view_ = makeChartView(QStringLiteral("Pivotii pe pas"), this);
+  view_ = makeChartView(kTitle, this);
   makeAxes(view_->chart(), QStringLiteral("Pasul"), QStringLiteral("log10 |pivot|"), x_, y_);
   legend_ = new PlotLegend(this);
   figure_ = makeFigure(view_, legend_, this);
-  empty_ = new QLabel(QStringLiteral("Graficul apare dupa o rulare Gauss sau LU."), this);
+  empty_ = new QLabel(kHint, this);
   layOutPlot(this, empty_, figure_, png_, csv_);
   connect(png_, &QPushButton::clicked, this, [this] { savePng(figure_, this, QStringLiteral("pivoti.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
@@ -101,6 +106,19 @@ std::vector<QPointF> PivotPlot::points() const {
   if (!line_) return {};
   const QList<QPointF> pts = line_->points();
   return {pts.begin(), pts.end()};
+}
+
+void PivotPlot::clear(const QString& why) {
+  run_.clear();
+  view_->chart()->removeAllSeries();
+  line_ = growth_ = nullptr;
+  dots_ = zeros_ = nullptr;
+  view_->chart()->setTitle(kTitle);
+  legend_->setEntries({});
+  empty_->setText(emptyPlotText(why, kHint));
+  empty_->show();
+  png_->setEnabled(false);
+  csv_->setEnabled(false);
 }
 
 }  // namespace parvela::qt

@@ -30,6 +30,8 @@ class PivotPlot : public QWidget {
   explicit PivotPlot(QWidget* parent = nullptr);
 
   void showRun(const RunRecord& run);
+  // Drops the run shown; `why` says so where the plot was.
+  void clear(const QString& why);
   bool hasRun() const { return !run_.empty(); }
   // (step, log10 |pivot|) as drawn.
   std::vector<QPointF> points() const;

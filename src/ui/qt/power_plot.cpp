@@ -12,6 +12,11 @@
 namespace parvela::qt {
 
 namespace {
+const QString kTitle = QStringLiteral("Metoda puterii: masura convergentei pe iteratie");
+const QString kHint = QStringLiteral("Graficul apare dupa un numar de conditie cu norma 2 sau Cond(A)*.");
+}  // namespace
+
+namespace {
 
 std::vector<QPointF> pointsOf(const QXYSeries* s) {
   if (!s) return {};
@@ -22,12 +27,12 @@ std::vector<QPointF> pointsOf(const QXYSeries* s) {
 }  // namespace
 
 PowerPlot::PowerPlot(QWidget* parent) : QWidget(parent) {
-  view_ = makeChartView(QStringLiteral("Metoda puterii: masura convergentei pe iteratie"), this);
+  view_ = makeChartView(kTitle, this);
   makeAxes(view_->chart(), QStringLiteral("Iteratia"), QStringLiteral("log10 masura convergentei"), x_, y_);
   legend_ = new PlotLegend(this);
   figure_ = makeFigure(view_, legend_, this);
   empty_ = new QLabel(
-      QStringLiteral("Graficul apare dupa un numar de conditie cu norma 2 sau Cond(A)*."), this);
+      kHint, this);
   layOutPlot(this, empty_, figure_, png_, csv_);
   connect(png_, &QPushButton::clicked, this, [this] { savePng(figure_, this, QStringLiteral("metoda_puterii.png")); });
   connect(csv_, &QPushButton::clicked, this, [this] {
@@ -95,6 +100,18 @@ std::vector<QPointF> PowerPlot::zeroPoints(int pass) const {
   for (const Drawn& d : curves_)
     if (d.pass == pass) return pointsOf(d.zeros);
   return {};
+}
+
+void PowerPlot::clear(const QString& why) {
+  run_.clear();
+  view_->chart()->removeAllSeries();
+  curves_.clear();
+  view_->chart()->setTitle(kTitle);
+  legend_->setEntries({});
+  empty_->setText(emptyPlotText(why, kHint));
+  empty_->show();
+  png_->setEnabled(false);
+  csv_->setEnabled(false);
 }
 
 }  // namespace parvela::qt

@@ -30,6 +30,8 @@ class PowerPlot : public QWidget {
 
   // Shows the run when it used the power method (otherwise keeps the plot).
   void showRun(const RunRecord& run);
+  // Drops the run shown; `why` says so where the plot was.
+  void clear(const QString& why);
   bool hasRun() const { return !run_.empty(); }
   std::vector<QPointF> curvePoints(int pass) const;
   // The "0 exact" markers of a pass (empty when it had no zero).

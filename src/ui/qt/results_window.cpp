@@ -182,6 +182,8 @@ void ResultsWindow::endRun(const RunResult& run) {
     title = QStringLiteral("Rularea %1: %2").arg(record.number).arg(fromStd(record.label()));
     lastReportStart_ = firstSinceRead_ ? std::uint64_t(InputDataFile().dataEnd()) : sizeBefore_;
     firstSinceRead_ = false;
+    viewsPath_ = InputDataFile().path();
+    runShown_ = true;
     rules_.afterRun(s);
     runs_.push_back(record);
     written_.push_back({InputDataFile().path(), *lastReportStart_});
@@ -217,7 +219,14 @@ void ResultsWindow::stopAnalysis() { analysis_->stop(); }
 
 void ResultsWindow::afterRead(bool ok) {
   stopAnalysis();
-  outcome_->setReadOutcome(makeReadOutcome(lastReadReport(), ok, problem().n, problem().nb));
+  ReadOutcome read = makeReadOutcome(lastReadReport(), ok, problem().n, problem().nb);
+  // The last run's plots and steps stay only beside data that were read.
+  if (!ok && runShown_) {
+    clearRunViews(QStringLiteral("Datele nu au fost citite: rularea anterioara nu se mai arata."));
+    read.lines.push_back(kRunClearedAfterFailedRead);
+  }
+  viewsPath_ = InputDataFile().path();
+  outcome_->setReadOutcome(read);
   rules_.afterRead(problem(), ok);
   steps_->afterRead(ok);
   firstSinceRead_ = ok;
@@ -227,8 +236,31 @@ void ResultsWindow::afterRead(bool ok) {
 
 void ResultsWindow::afterSelect() {
   firstSinceRead_ = false;
+  const std::string path = InputDataFile().selected() ? InputDataFile().path() : std::string();
+  if (!path.empty() && path != viewsPath_) {
+    // Another file: what the window showed was about the one before.
+    std::string cleared;
+    if (runShown_) {
+      cleared = std::filesystem::path(viewsPath_).filename().string();
+      clearRunViews(QStringLiteral("Alt fisier selectat: rularea anterioara nu se mai arata."));
+    }
+    outcome_->setReadOutcome(selectedOutcome(std::filesystem::path(path).filename().string(), cleared));
+    viewsPath_ = path;
+  }
   notice_->setNotices(rules_.notices(problem()));
   showReport(std::nullopt);
+}
+
+void ResultsWindow::clearRunViews(const QString& why) {
+  stopAnalysis();
+  convergence_->clear(why);
+  power_->clear(why);
+  pivots_->clear(why);
+  steps_->clear(why);
+  analysis_->clear(why);
+  lastReportStart_.reset();
+  runShown_ = false;
+  tabs_->setCurrentWidget(report_);
 }
 
 void ResultsWindow::openExercises() {

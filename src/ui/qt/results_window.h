@@ -101,6 +101,8 @@ class ResultsWindow : public QWidget {
 
  private:
   void showReport(std::optional<std::uint64_t> focus);
+  // The tabs stop showing the last run; `why` takes its place in each.
+  void clearRunViews(const QString& why);
 
   QWidget* main_;
   NoticeBar* notice_;
@@ -129,6 +131,10 @@ class ResultsWindow : public QWidget {
   std::vector<Written> written_;
   std::int32_t runCount_ = 0;
   bool firstSinceRead_ = false;
+  // The file whose read and runs the outcome line and the tabs show, and
+  // whether a run is shown in the tabs.
+  std::string viewsPath_;
+  bool runShown_ = false;
   std::uint64_t sizeBefore_ = 0;
   std::optional<std::uint64_t> lastReportStart_;
 };

@@ -28,6 +28,10 @@
 namespace parvela::qt {
 
 namespace {
+const QString kEmptyText = QStringLiteral("Pasii metodei apar aici dupa o rulare.");
+}  // namespace
+
+namespace {
 
 QString joinLines(const std::vector<std::string>& lines) {
   QStringList l;
@@ -60,7 +64,7 @@ StepView::StepView(QWidget* parent) : QWidget(parent) {
   top->addWidget(exactBox_);
   top->addWidget(export_);
 
-  empty_ = new QLabel(QStringLiteral("Pasii metodei apar aici dupa o rulare."), this);
+  empty_ = new QLabel(kEmptyText, this);
   empty_->setAlignment(Qt::AlignCenter);
 
   model_ = new QStringListModel(this);
@@ -193,6 +197,13 @@ void StepView::endRun(const RunResult& run, std::int32_t number, const std::stri
   std::optional<ExactInput> input = exactInputFor(steps.start, &read_);
   session_ = StepSession(std::move(steps), std::move(input), file, number);
   page_ = 0;
+  showSession();
+}
+
+void StepView::clear(const QString& why) {
+  session_ = StepSession{};
+  page_ = 0;
+  empty_->setText(why.isEmpty() ? kEmptyText : why + QLatin1Char('\n') + kEmptyText);
   showSession();
 }
 

@@ -41,6 +41,8 @@ class StepView : public QWidget {
   void beginRun();
   // After a run: its steps are shown when it wrote its report.
   void endRun(const RunResult& run, std::int32_t number, const std::string& file);
+  // Drops the run shown; `why` says so where its steps were.
+  void clear(const QString& why);
 
   const StepSession& session() const { return session_; }
   std::size_t pageCount() const;

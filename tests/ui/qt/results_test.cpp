@@ -29,6 +29,9 @@
 #include "ui/qt/report_view.h"
 #include "ui/qt/power_plot.h"
 #include "ui/qt/results_window.h"
+#include "ui/qt/analysis_view.h"
+#include "ui/qt/step_view.h"
+#include "ui/core/read_outcome.h"
 
 namespace parvela::qt::test {
 namespace {
@@ -97,6 +100,8 @@ struct OutcomeCase {
   Outcome::Kind kind;
   const char* box = nullptr;  // the line naming a parameter box, after the others
 };
+
+void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.name; }
 
 class OutcomeTest : public ResultsTest, public ::testing::WithParamInterface<OutcomeCase> {};
 
@@ -193,6 +198,46 @@ TEST_F(ResultsTest, ReportViewShowsExactlyTheBytesEachRunAppendedScrolledToItsSt
     EXPECT_EQ(view->runList()->currentIndex(), 1);
     click(window(), kIdDeterminant);
   }
+}
+
+// A new file, or a read that failed, and the tabs stop showing the last
+// run, each saying why; the outcome line says what happened.
+TEST_F(ResultsTest, ANewSelectionOrAFailedReadClearsTheLastRunSayingWhy) {
+  auto expectCleared = [&](const char* why) {
+    ResultsWindow& r = results();
+    EXPECT_TRUE(r.convergencePlot()->runs().empty());
+    EXPECT_FALSE(r.pivotPlot()->hasRun());
+    EXPECT_TRUE(r.stepView()->session().empty());
+    EXPECT_FALSE(r.lastReportStart());
+    EXPECT_TRUE(r.analysisView()->statusLabel()->text().startsWith(QString::fromLatin1(why)));
+    EXPECT_EQ(r.tabs()->currentWidget(), r.reportView());
+  };
+  readData("p.dat", kSistem3);
+  select(window(), kIdMethodList, 4);
+  iteration(QStringLiteral("0.0001"), QStringLiteral("100"));
+  solve();
+  select(window(), kIdMethodList, 1);
+  solve();
+  ASSERT_TRUE(results().pivotPlot()->hasRun());
+  ASSERT_FALSE(results().convergencePlot()->runs().empty());
+
+  writeFile(folder() / "q.dat", kSistem3);
+  selectFile(QStringLiteral("q.dat"));
+  OutcomeLine* line = results().outcomeLine();
+  EXPECT_EQ(line->badge(), QStringLiteral("Selectat"));
+  EXPECT_EQ(line->summary(), QStringLiteral("Fisier selectat: q.dat. Cititi datele cu \"Citeste\"."));
+  EXPECT_EQ(line->lines(), QStringList{QStringLiteral("Rezultatele rularilor pe p.dat nu se mai arata.")});
+  expectCleared("Alt fisier selectat");
+
+  read();
+  solve();
+  ASSERT_TRUE(results().pivotPlot()->hasRun());
+  writeFile(folder() / "q.dat", "Stricat\n3 1\n4 1 0\n1 x 1\n");
+  read();
+  ASSERT_FALSE(problem().dataRead);
+  EXPECT_EQ(line->badge(), QStringLiteral("Necitit"));
+  EXPECT_EQ(line->lines().last(), QString::fromLatin1(kRunClearedAfterFailedRead));
+  expectCleared("Datele nu au fost citite");
 }
 
 // "PDF..." and "Tipareste..." take the run chosen in the list of runs: its
