@@ -17,8 +17,6 @@ QStringList entries(QtDialog& d, int listId) {
   return out;
 }
 
-QString labelOf(QtDialog& d, int id) { return QString::fromStdString(d.label(id)); }
-
 using MainWindowStart = MainWindowTest;
 
 // The start-up state the rules give is checked on the model dialog

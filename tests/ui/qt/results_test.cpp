@@ -42,7 +42,9 @@ class ResultsTest : public MainWindowTest {
  protected:
   // Reads and runs work on the worker: wait until it is done.
   void idle() {
-    if (BackgroundWork* w = backgroundWorkOf(window())) ASSERT_TRUE(w->waitUntilIdle());
+    if (BackgroundWork* w = backgroundWorkOf(window())) {
+      ASSERT_TRUE(w->waitUntilIdle());
+    }
   }
   void read() {
     click(window(), kIdRead);

@@ -28,7 +28,9 @@ constexpr const char* kInterchanges4 =
 class StepViewTest : public MainWindowTest {
  protected:
   void idle() {
-    if (BackgroundWork* w = backgroundWorkOf(window())) ASSERT_TRUE(w->waitUntilIdle());
+    if (BackgroundWork* w = backgroundWorkOf(window())) {
+      ASSERT_TRUE(w->waitUntilIdle());
+    }
   }
   void run(const std::string& name, const std::string& bytes, int method) {
     writeFile(folder() / name, bytes);

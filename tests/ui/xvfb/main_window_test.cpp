@@ -40,8 +40,9 @@ TEST_F(RealMainWindow, AsItStartsAtTheDefaultFont) {
     for (int x = 0; x < shown.width(); x += 3) differing += shown.pixel(x, y) != background;
   EXPECT_GT(differing, shown.width() * shown.height() / 9 / 50);
 
-  if (const QByteArray out = qgetenv("PARVELA_MAIN_WINDOW_PNG"); !out.isEmpty())
+  if (const QByteArray out = qgetenv("PARVELA_MAIN_WINDOW_PNG"); !out.isEmpty()) {
     EXPECT_TRUE(shown.save(QString::fromLocal8Bit(out), "PNG"));
+  }
 }
 
 }  // namespace
