@@ -139,21 +139,10 @@ KernelStatus ELIM2(std::int32_t n, std::int32_t m, float* A, float* B, float eps
   // is gathered once and serves every column of B. Each sum still runs
   // from l = i + 1 upwards.
   std::vector<float> sums;
-  StepEvent bs;
-  bs.kind = StepKind::BackSubstitution;
-  bs.n = n;
-  bs.A = ev.A;
-  bs.B = ev.B;
-  auto publishUnknown = [&](std::size_t i, std::size_t j) {
-    bs.step = static_cast<std::int32_t>(i);
-    bs.rhs = static_cast<std::int32_t>(j);
-    bs.partialSums = sums;
-    bs.value = b(i, j);
-    listener->step(bs);
-  };
+  BackSubstitutionSteps steps(listener, n, ev.A, ev.B);
   for (std::size_t j = 1; j <= mm; ++j) {
     b(nn, j) = b(nn, j) / a(nn, nn);
-    if (listener) publishUnknown(nn, j);
+    steps.unknown(nn, j, sums, b(nn, j));
   }
   for (std::size_t i = nn - 1; i >= 1; --i) {
     checkpoint(Stage::Substitution, static_cast<std::int64_t>(nn - i), n - 1);
@@ -167,7 +156,7 @@ KernelStatus ELIM2(std::int32_t n, std::int32_t m, float* A, float* B, float eps
         if (listener) sums.push_back(s);
       }
       b(i, j) = (b(i, j) - s) / a(i, i);
-      if (listener) publishUnknown(i, j);
+      steps.unknown(i, j, sums, b(i, j));
     }
   }
   return {};

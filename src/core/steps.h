@@ -146,6 +146,32 @@ inline void publishStep(const StepEvent& event) {
   if (StepListener* l = detail::tlsStepListener) l->step(event);
 }
 
+// The steps of a back substitution over the arrays A and B: one per
+// unknown found (1-based row and right-hand side), with the partial sums
+// that gave it.
+class BackSubstitutionSteps {
+ public:
+  BackSubstitutionSteps(StepListener* listener, std::int32_t n, const StepMatrix& A, const StepMatrix& B)
+      : listener_(listener) {
+    ev_.kind = StepKind::BackSubstitution;
+    ev_.n = n;
+    ev_.A = A;
+    ev_.B = B;
+  }
+  void unknown(std::size_t row, std::size_t rhs, std::span<const float> sums, float value) {
+    if (!listener_) return;
+    ev_.step = static_cast<std::int32_t>(row);
+    ev_.rhs = static_cast<std::int32_t>(rhs);
+    ev_.partialSums = sums;
+    ev_.value = value;
+    listener_->step(ev_);
+  }
+
+ private:
+  StepListener* listener_;
+  StepEvent ev_;
+};
+
 // A breakdown step: the method stops at `step` on `value` (threshold 0 for
 // a sign test).
 void publishBreakdown(std::int32_t n, std::int32_t step, float value, float threshold);

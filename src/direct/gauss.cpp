@@ -157,21 +157,10 @@ KernelStatus ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float pra
   // it, so all right-hand sides advance together, row i of U gathered
   // once; each sum still runs over ascending l.
   std::vector<float> sums;
-  StepEvent bs;
-  bs.kind = StepKind::BackSubstitution;
-  bs.n = n;
-  bs.A = ev.A;
-  bs.B = ev.B;
-  auto publishUnknown = [&](std::size_t i, std::size_t k) {
-    bs.step = static_cast<std::int32_t>(i);
-    bs.rhs = static_cast<std::int32_t>(k);
-    bs.partialSums = sums;
-    bs.value = b(i, k);
-    listener->step(bs);
-  };
+  BackSubstitutionSteps steps(listener, n, ev.A, ev.B);
   for (std::size_t k = 1; k <= NB; ++k) {
     b(N, k) = b(N, k) / a(N, N);
-    if (listener) publishUnknown(N, k);
+    steps.unknown(N, k, sums, b(N, k));
   }
   std::vector<float> urow(N + 1);
   for (std::size_t i = N - 1; i >= 1; --i) {
@@ -187,7 +176,7 @@ KernelStatus ELIM(std::int32_t n, std::int32_t nb, float* A, float* B, float pra
         if (listener) sums.push_back(s);
       }
       b(i, k) = (b(i, k) - s) / uii;
-      if (listener) publishUnknown(i, k);
+      steps.unknown(i, k, sums, b(i, k));
     }
   }
   return {};

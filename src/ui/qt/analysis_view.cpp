@@ -197,15 +197,7 @@ void AnalysisView::showRun(const RunResult& run, int number, std::optional<Probl
   run_ = run;
   number_ = number;
   start_ = start ? std::make_shared<const ProblemState>(std::move(*start)) : nullptr;
-  analysis_.reset();
-  omegaScan_.reset();
-  experimentResult_.reset();
-  errors_->clear();
-  convergence_->clear();
-  experimentText_->clear();
-  omegaPlot_->clear();
-  experimentPlot_->clear();
-  plane_->clear();
+  dropResults();
   const bool iterative = run.problemKind != ProblemKind::ConditionNumber && isIterativeMethod(run.methodIndex);
   pages_->setTabEnabled(kConvergencePage, iterative);
   pages_->setTabEnabled(kPlanePage, run.n == 2 && run.problemKind != ProblemKind::ConditionNumber);
@@ -219,12 +211,7 @@ void AnalysisView::showRun(const RunResult& run, int number, std::optional<Probl
 
 void AnalysisView::stop() { work_->cancel(); }
 
-void AnalysisView::clear(const QString& why) {
-  ++serial_;
-  work_->cancel();
-  run_ = RunResult{};
-  number_ = 0;
-  start_ = nullptr;
+void AnalysisView::dropResults() {
   analysis_.reset();
   omegaScan_.reset();
   experimentResult_.reset();
@@ -234,6 +221,15 @@ void AnalysisView::clear(const QString& why) {
   omegaPlot_->clear();
   experimentPlot_->clear();
   plane_->clear();
+}
+
+void AnalysisView::clear(const QString& why) {
+  ++serial_;
+  work_->cancel();
+  run_ = RunResult{};
+  number_ = 0;
+  start_ = nullptr;
+  dropResults();
   bar_->hide();
   status_->setText(why + QStringLiteral(" Analiza apare dupa o rulare."));
   updateButtons();

@@ -93,6 +93,8 @@ class AnalysisView : public QWidget {
   void showAnalysis();
   void updateButtons();
   bool startable() const;
+  // What was computed for the run shown, and its pages, gone.
+  void dropResults();
 
   AnalysisWork* work_;
   QLabel* status_;
