@@ -14,7 +14,9 @@
 // interchange moves.
 //
 // The back substitution keeps each sum in ascending order and vectorises
-// across right-hand sides, a panel of them at a time.
+// across right-hand sides, a panel of them at a time. It reads U by rows:
+// each panel's update copies the rows it finishes into a packed triangle,
+// while they are at hand.
 #include "direct/elim_fast.h"
 
 #include <algorithm>
