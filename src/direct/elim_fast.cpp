@@ -14,7 +14,9 @@
 // interchange moves.
 //
 // The back substitution keeps each sum in ascending order and vectorises
-// across right-hand sides, a panel of them at a time.
+// across right-hand sides, a panel of them at a time. It reads U by rows:
+// each panel's update copies the rows it finishes into a packed triangle,
+// while they are at hand.
 #include "direct/elim_fast.h"
 
 #include <algorithm>
@@ -28,6 +30,10 @@
 #include "core/progress.h"
 #include "direct/elim_kernels.h"
 #include "core/steps.h"
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace parvela {
 
@@ -43,6 +49,44 @@ constexpr std::size_t kPanel = 64;
 constexpr std::size_t kChunk = 384;
 
 std::size_t roundUp(std::size_t v, std::size_t m) { return (v + m - 1) / m * m; }
+
+// The first pw rows of nc columns (column j at C + j*ld) and U by rows (row
+// m at U + m*ldU): copied into U (ToU) or back, four by four where there are
+// four.
+template <bool ToU>
+void transposeRows(float* C, std::size_t ld, std::size_t nc, std::size_t pw, float* U,
+                   std::size_t ldU) {
+  auto move = [](float& c, float& u) {
+    if constexpr (ToU)
+      u = c;
+    else
+      c = u;
+  };
+  std::size_t j = 0;
+#if defined(__SSE2__)
+  for (; j + 4 <= nc; j += 4) {
+    float* c = C + j * ld;
+    std::size_t m = 0;
+    for (; m + 4 <= pw; m += 4) {
+      float* from[4] = {c + m, c + ld + m, c + 2 * ld + m, c + 3 * ld + m};
+      float* to[4] = {U + m * ldU + j, U + (m + 1) * ldU + j, U + (m + 2) * ldU + j,
+                      U + (m + 3) * ldU + j};
+      if constexpr (!ToU) std::swap(from, to);
+      __m128 r0 = _mm_loadu_ps(from[0]), r1 = _mm_loadu_ps(from[1]), r2 = _mm_loadu_ps(from[2]),
+             r3 = _mm_loadu_ps(from[3]);
+      _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+      _mm_storeu_ps(to[0], r0);
+      _mm_storeu_ps(to[1], r1);
+      _mm_storeu_ps(to[2], r2);
+      _mm_storeu_ps(to[3], r3);
+    }
+    for (; m < pw; ++m)
+      for (std::size_t q = 0; q < 4; ++q) move(c[q * ld + m], U[m * ldU + j + q]);
+  }
+#endif
+  for (; j < nc; ++j)
+    for (std::size_t m = 0; m < pw; ++m) move(C[j * ld + m], U[m * ldU + j]);
+}
 
 class Eliminator {
  public:
@@ -64,7 +108,11 @@ class Eliminator {
   void updateColumns(std::size_t lo, std::size_t hi, std::size_t thread);
   void updateChunk(float* C, std::size_t nc, bool interchange, bool inA, std::size_t thread);
   void finishInterchanges(std::size_t stepsDone);
-  void gatherRows(float* U, std::size_t i0, std::size_t i1) const;
+  // Row i of U (by rows, the upper triangle packed), indexed by the
+  // column l >= i.
+  float* urow(std::size_t i) const { return ws.U.data() + i * N - i * (i + 1) / 2; }
+  void keepPanelRows();
+  void backRows(float* x, std::size_t w) const;
   void backSubstitute();
 
   const std::size_t N, NB;
@@ -85,7 +133,7 @@ class Eliminator {
     std::vector<Flag> Fp;
     std::vector<std::uint8_t> dense;
     std::vector<float> ubuf[2];
-    std::vector<float> U;
+    std::vector<float> U;  // the rows of U, kept as each panel finishes them
     std::vector<float> X[2];
     std::vector<float> rowMax[2];  // per thread: the largest |u| of each row of the panel
   };
@@ -109,6 +157,7 @@ class Eliminator {
   std::size_t nPanelRest = 0, nRight = 0;
   std::size_t failedRow = 0;  // where the failing step found its largest entry
   bool trackRows = false;     // a step listener wants the finished rows' largest elements
+  bool keepRows = false;      // the back substitution will want the rows of U
 };
 
 // Step k of the panel: the column takes the panel's earlier steps, then the
@@ -172,10 +221,7 @@ void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, bool in
   const std::size_t ldU = roundUp(kChunk, K.nr);
   std::vector<float>& U = ubuf[thread];
   U.resize(pw * ldU);
-  for (std::size_t j = 0; j < nc; ++j) {
-    const float* c = C + j * N + k0;
-    for (std::size_t m = 0; m < pw; ++m) U[m * ldU + j] = c[m];
-  }
+  transposeRows<true>(C + k0, N, nc, pw, U.data(), ldU);
   const std::size_t ncPad = roundUp(nc, K.nr);
   for (std::size_t m = 0; m < pw; ++m)
     for (std::size_t j = nc; j < ncPad; ++j) U[m * ldU + j] = 0.0f;
@@ -185,9 +231,11 @@ void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, bool in
     for (std::size_t i = m + 1; i < pw; ++i)
       if (f[k0 + i]) K.rowUpdate(U.data() + i * ldU, U.data() + m * ldU, l[k0 + i], nc);
   }
-  for (std::size_t j = 0; j < nc; ++j) {
-    float* c = C + j * N + k0;
-    for (std::size_t m = 0; m < pw; ++m) c[m] = U[m * ldU + j];
+  transposeRows<false>(C + k0, N, nc, pw, U.data(), ldU);
+  if (keepRows && interchange && inA) {
+    const std::size_t l0 = static_cast<std::size_t>(C - A) / N;
+    for (std::size_t m = 0; m < pw; ++m)
+      std::copy_n(U.data() + m * ldU, nc, urow(k0 + m) + l0);
   }
   // The finished rows of U, while they are at hand, for a step listener.
   if (trackRows && inA) {
@@ -232,19 +280,19 @@ void Eliminator::finishInterchanges(std::size_t stepsDone) {
   });
 }
 
-// Rows [i0, i1) of U, by rows, into U (row i at U + (i - i0)*N).
-void Eliminator::gatherRows(float* U, std::size_t i0, std::size_t i1) const {
-  constexpr std::size_t T = 32;
-  for (std::size_t ib = i0; ib < i1; ib += T) {
-    const std::size_t ie = std::min(ib + T, i1);
-    for (std::size_t lb = ib; lb < N; lb += T) {
-      const std::size_t le = std::min(lb + T, N);
-      for (std::size_t l = lb; l < le; ++l) {
-        const float* c = acol(l);
-        for (std::size_t i = ib; i < ie; ++i) U[(i - i0) * N + l] = c[i];
-      }
-    }
+// The panel's rows of U within its own columns (their parts right of the
+// panel come from the update).
+void Eliminator::keepPanelRows() {
+  for (std::size_t l = k0; l < kend; ++l) {
+    const float* c = acol(l);
+    for (std::size_t i = k0; i < k1 && i <= l; ++i) urow(i)[l] = c[i];
   }
+}
+
+// Back substitution of one panel of right-hand sides (x by rows, w wide),
+// row by row from the last.
+void Eliminator::backRows(float* x, std::size_t w) const {
+  for (std::size_t i = N; i-- > 0;) K.backSubstitute(x, w, urow(i), N, N, i, i + 1);
 }
 
 void Eliminator::backSubstitute() {
@@ -271,28 +319,16 @@ void Eliminator::backSubstitute() {
       for (std::size_t l = 0; l < N; ++l) b[l] = x[l * w + c];
     }
   };
+  urow(N - 1)[N - 1] = acol(N - 1)[N - 1];
   if (panels == 1) {
-    // One panel: U a few rows at a time, no copy of the whole triangle.
-    constexpr std::size_t R = 16;
     const std::size_t w = roundUp(NB, K.lanes);
-    std::vector<float>& U = ws.U;
-    U.resize(R * N);
     load(X[0], 0, w);
-    for (std::size_t i1 = N; i1 > 0;) {
-      const std::size_t i0 = i1 > R ? i1 - R : 0;
-      gatherRows(U.data(), i0, i1);
-      K.backSubstitute(X[0].data(), w, U.data(), N, N, i0, i1);
-      i1 = i0;
-    }
+    backRows(X[0].data(), w);
     store(X[0], 0, w);
     if (NB > 1) checkpoint(Stage::Substitution, static_cast<std::int64_t>(NB),
                            static_cast<std::int64_t>(NB));
     return;
   }
-  std::vector<float>& U = ws.U;
-  U.resize(N * N);
-  pollCancel();
-  gatherRows(U.data(), 0, N);
   pollCancel();
   const std::size_t group = static_cast<std::size_t>(kernels::threadCount());
   for (std::size_t g = 0; g < panels; g += group) {
@@ -302,7 +338,7 @@ void Eliminator::backSubstitute() {
       for (std::size_t p = lo; p < hi; ++p) {
         const std::size_t w = roundUp(std::min(W, NB - p * W), K.lanes);
         load(x, p, w);
-        K.backSubstitute(x.data(), w, U.data(), N, N, 0, N);
+        backRows(x.data(), w);
         store(x, p, w);
       }
     });
@@ -374,6 +410,8 @@ Outcome Eliminator::run(std::int32_t& swaps) {
   summaries.threshold = threshold;
   summaries.start(A, N, K);
   trackRows = summaries.listener != nullptr;
+  keepRows = NB > 0;
+  if (keepRows) ws.U.resize(N * (N + 1) / 2);
   if (trackRows)
     for (std::vector<float>& r : ws.rowMax) r.assign(kPanel, 0.0f);
   ipiv.assign(N, 0);
@@ -415,6 +453,7 @@ Outcome Eliminator::run(std::int32_t& swaps) {
       K.multipliers(col, mcol(k), fcol(k), k + 1, N, col[k]);
     }
     stepsDone = k1;
+    if (keepRows && !out.failed) keepPanelRows();
     if (k1 > k0) {
       nPanelRest = out.failed ? kend - k1 - 1 : 0;
       nRight = (N - kend) + NB;

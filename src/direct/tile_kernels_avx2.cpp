@@ -17,6 +17,7 @@
 #define TILE_F64_MRV 2
 #define TILE_F64_NR 6
 #define TILE_F32_PACKB_ROWS 256
+#define TILE_F32_PREFETCH_C 1
 #define TILE_F64_PACKB true
 #define TILE_PACKB_EACH 1
 #define tile_fma_f64(a, b, c) _mm256_fmadd_pd((a), _mm256_set1_pd(b), (c))
