@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/large_pages.h"
 #include "core/progress.h"
@@ -234,8 +235,8 @@ void TextUnit::print(std::initializer_list<FItem> items) {
 }
 
 void TextUnit::print(std::span<const FItem> items) {
-  if (!items.empty() && std::all_of(items.begin(), items.end(),
-                                    [](const FItem& i) { return std::holds_alternative<float>(i); })) {
+  if (fastPaths() && !items.empty() &&
+      std::all_of(items.begin(), items.end(), [](const FItem& i) { return std::holds_alternative<float>(i); })) {
     return printFloats(items.size(), [&](std::size_t i) { return std::get<float>(items[i]); });
   }
   reserveFor(26 * items.size() + 64);
@@ -274,8 +275,9 @@ void TextUnit::print(std::span<const FItem> items) {
 }
 
 void TextUnit::print(std::span<const float> items) {
-  if (items.empty()) return print(std::span<const FItem>());
-  printFloats(items.size(), [&](std::size_t i) { return items[i]; });
+  if (fastPaths() && !items.empty()) return printFloats(items.size(), [&](std::size_t i) { return items[i]; });
+  const std::vector<FItem> all(items.begin(), items.end());
+  print(std::span<const FItem>(all));
 }
 
 template <class Item>

@@ -288,6 +288,10 @@ TEST(FortranFastPaths, FloatFieldsMatchTheGeneralRoutineOnAMillionValues) {
     for (std::size_t i = 0; i < v.size(); i += 7) {  // lines of 5 and 2
       u.print(std::span<const float>(v.data() + i, std::min<std::size_t>(7, v.size() - i)));
     }
+    for (const int open : {4, 66, 79}) {  // after a line left open, short or long
+      u.write("(a,\\)", {std::string_view(std::string(static_cast<std::size_t>(open), 'x'))});
+      u.print(std::span<const float>(v.data(), 6));
+    }
     u.write("(5(1pG15.7))", items);
     u.write("(1P,3(G12.6,E8.2,G11.3,1pG11.4,E14.6,E10.3))", std::span<const FItem>(items).first(60000));
     return u.take();
