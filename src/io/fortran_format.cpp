@@ -397,8 +397,69 @@ bool roundSignificantFast(double a, int nd, Decimal& r) {
   return true;
 }
 
+// The same rounding for a value that is a normal float (as most of what
+// the reports write is), to nd <= 9 digits: n with 10^(nd-1) <= n < 10^nd,
+// the rounded value being 0.n × 10^exp10. Only products and shifts of 64
+// (or 128) bits; false for other values, magnitudes of 10^nd and more and
+// those below about 10^(nd-28).
+bool roundFloatSignificant(double a, int nd, std::uint32_t& n, int& exp10) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+  const int e2 = static_cast<int>(bits >> 52) - 1023;  // 2^e2 <= a < 2^(e2+1)
+  if (nd < 1 || nd > 9 || e2 < -126 || e2 > 127 || (bits & ((std::uint64_t{1} << 29) - 1)) != 0) return false;
+  const std::uint64_t m = ((bits >> 29) & 0x7FFFFF) | 0x800000;  // a = m × 2^q, 24 bits
+  const int q = e2 - 23;
+  // floor(e2 × log10 2): floor(log10 a) or one less; the rounded value
+  // settles it.
+  int e10 = (e2 * 78913) >> 18;
+  for (int tries = 0; tries < 2; ++tries, ++e10) {
+    const int k = nd - 1 - e10;  // n = a × 10^k rounded
+    const int s = q + k;
+    if (k < 0 || k > 27) return false;
+    std::uint64_t r;
+    if (s >= 0) {
+      r = (m * static_cast<std::uint64_t>(kPow5.value[k])) << s;  // a < 10^nd: small k and s
+    } else if (k <= 17 && s > -64) {  // m × 5^k < 2^64
+      const std::uint64_t p = m * static_cast<std::uint64_t>(kPow5.value[k]);
+      const int sh = -s;
+      r = p >> sh;
+      const std::uint64_t rem = p & ((std::uint64_t{1} << sh) - 1);
+      const std::uint64_t half = std::uint64_t{1} << (sh - 1);
+      r += rem > half || (rem == half && (r & 1));
+    } else {
+      const int sh = -s;
+      if (sh > 127) return false;
+      const u128 p = static_cast<u128>(m) * kPow5.value[k];
+      const u128 whole = p >> sh;
+      const u128 rem = p & ((static_cast<u128>(1) << sh) - 1);
+      const u128 half = static_cast<u128>(1) << (sh - 1);
+      r = static_cast<std::uint64_t>(whole) + (rem > half || (rem == half && (whole & 1)));
+    }
+    if (r < kPow10[nd]) {
+      n = static_cast<std::uint32_t>(r);
+      exp10 = e10 + 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The nd digits of n (nd <= 9) at out.
+void putDigits(char* out, std::uint32_t n, int nd) {
+  int i = nd;
+  for (; i >= 2; i -= 2, n /= 100) std::memcpy(out + i - 2, kDigitPairs + 2 * (n % 100), 2);
+  if (i == 1) out[0] = static_cast<char>('0' + n);
+}
+
 void roundSignificant(double a, int nd, Decimal& r) {
-  if (fastPaths() && roundSignificantFast(a, nd, r)) return;
+  if (fastPaths()) {
+    std::uint32_t n;
+    if (roundFloatSignificant(a, nd, n, r.exp10)) {
+      putDigits(r.digits, n, nd);
+      r.count = nd;
+      return;
+    }
+    if (roundSignificantFast(a, nd, r)) return;
+  }
   const int asked = std::min(nd, kMaxDigits);
   char buf[kMaxDigits + 32];
   const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, asked - 1);
@@ -590,6 +651,27 @@ void editG(std::string& out, double value, int w, int d, int e, int k) {
   const int n = e < 0 ? 4 : e + 2;  // blanks standing for the exponent part
   const bool neg = std::signbit(value);
   const double a = std::fabs(value);
+  // A float in the fixed form, laid out as fixedBody lays it out.
+  std::uint32_t digitsN;
+  int x;
+  if (fastPaths() && w > n && w <= 64 && roundFloatSignificant(a, d, digitsN, x) && x >= 0 && x <= d) {
+    const int width = w - n;
+    const int len = (neg ? 1 : 0) + d + 1;
+    if (len <= width) {
+      // Written in place: the digits, then the point opened between them.
+      const std::size_t at = out.size();
+      out.append(static_cast<std::size_t>(w), ' ');
+      char* end = out.data() + at + width;
+      char* p = end - d;
+      putDigits(p, digitsN, d);
+      std::memmove(p - 1, p, static_cast<std::size_t>(x));
+      p[x - 1] = '.';
+      p -= 1 + (neg ? 1 : 0) + (x == 0 && len < width ? 1 : 0);
+      if (neg) *p++ = '-';
+      if (x == 0 && len < width) *p = '0';
+      return;
+    }
+  }
   const std::size_t before = out.size();
   if (a == 0) {
     const std::string zeros(static_cast<std::size_t>(d - 1), '0');
@@ -616,26 +698,55 @@ void listInteger(std::string& out, std::int32_t value) { editI(out, value, 12, -
 
 void listFloat(std::string& out, float value) {
   if (value == 0.0f) return editE(out, value, 15, 7, -1, 1);
-  // The fixed form of 1P,G15.7 laid out directly: as editG writes it, the
-  // body right-aligned in 11 characters, then 4 blanks.
-  Decimal dec;
-  if (std::isfinite(value) && fastPaths() && roundSignificantFast(std::fabs(static_cast<double>(value)), 7, dec) &&
-      dec.exp10 >= 0 && dec.exp10 <= 7) {
-    const int s = dec.exp10;
-    const bool neg = std::signbit(value);
-    char f[15];
-    std::memset(f, ' ', sizeof f);
-    char* p = f + (s == 0 ? 2 : 3) - (neg ? 1 : 0);
-    if (neg) *p++ = '-';
-    if (s == 0) *p++ = '0';
-    std::memcpy(p, dec.digits, static_cast<std::size_t>(s));
-    p += s;
-    *p++ = '.';
-    std::memcpy(p, dec.digits + s, static_cast<std::size_t>(7 - s));
-    out.append(f, sizeof f);
-    return;
-  }
   editG(out, value, 15, 7, -1, 1);
+}
+
+bool listFloatFixed(float value, char* out) {
+  static_assert(std::endian::native == std::endian::little, "the field is composed in little-endian words");
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+  const int e2 = static_cast<int>((bits >> 23) & 0xFF) - 127;  // 2^e2 <= |value| < 2^(e2+1)
+  // About 0.03 to 10^6: the 7 digits below come from products of 64 bits
+  // with a point inside the field whatever the rounding does.
+  if (e2 < -5 || e2 > 19 || !fastPaths()) return false;
+  const std::uint64_t m = (bits & 0x7FFFFF) | 0x800000;
+  const int e10 = (e2 * 78913) >> 18;  // floor(log10 |value|) or one less
+  const int k = 6 - e10;               // 1 ... 8
+  const int sh = 23 - e2 - k;          // 3 ... 20
+  // The value times 10^k and times 10^(k-1), each rounded to an integer
+  // (ties to even); the first has 7 digits unless the estimate was short.
+  auto scaled = [m](int power, int shift) {
+    const std::uint64_t p = m * static_cast<std::uint64_t>(kPow5.value[power]);
+    const std::uint64_t r = p >> shift;
+    const std::uint64_t rem = p & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    return r + (rem > half || (rem == half && (r & 1)));
+  };
+  const std::uint64_t r1 = scaled(k, sh), r2 = scaled(k - 1, sh + 1);
+  const bool up = r1 >= 10000000;
+  const std::uint64_t r = up ? r2 : r1;
+  const int x = e10 + 1 + (up ? 1 : 0);  // digits before the point
+  if (x < 0) return false;               // below 0.1 once rounded: the E form
+  // The eight decimal digits of r (the first a zero) as bytes in reading
+  // order: four, two, then one digit to a lane.
+  std::uint64_t t = (r / 10000) | ((r % 10000) << 32);
+  const std::uint64_t hundreds = ((t * 10486) >> 20) & 0x0000007F0000007Full;
+  t = hundreds | ((t - hundreds * 100) << 16);
+  const std::uint64_t tens = ((t * 103) >> 10) & 0x000F000F000F000Full;
+  t = tens | ((t - tens * 10) << 8);
+  const std::uint64_t digits = (t | 0x3030303030303030ull) >> 8;  // the seven digits
+  // The point after the first x digits.
+  const std::uint64_t low = (std::uint64_t{1} << (8 * x)) - 1;
+  const std::uint64_t body = (digits & low) | (std::uint64_t{'.'} << (8 * x)) | ((digits & ~low) << 8);
+  // Columns 3 to 10 hold the body; a value below one has a zero in column
+  // 2, and a minus sign goes just before the first of them.
+  const bool neg = bits >> 31;
+  const std::uint64_t c1 = neg && x == 0 ? '-' : ' ';
+  const std::uint64_t c2 = x == 0 ? '0' : neg ? '-' : ' ';
+  const std::uint64_t first = 0x20 | (c1 << 8) | (c2 << 16) | (body << 24);
+  const std::uint64_t second = (body >> 40) | 0x2020202020000000ull;
+  std::memcpy(out, &first, 8);
+  std::memcpy(out + 8, &second, 8);
+  return true;
 }
 
 void listDouble(std::string& out, double value) {

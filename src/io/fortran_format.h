@@ -69,6 +69,10 @@ void editG(std::string& out, double value, int w, int d, int e, int k);
 // zero as 1P,E15.7; a double as 1P,G24.15, zero as 1P,E24.15.
 void listInteger(std::string& out, std::int32_t value);
 void listFloat(std::string& out, float value);
+// The field of listFloat for the common magnitudes (those that take the
+// fixed form, from about 0.03 to 10^6), as 15 characters and a blank
+// stored at out[0..15]; false where listFloat must write it.
+bool listFloatFixed(float value, char* out);
 void listDouble(std::string& out, double value);
 
 }  // namespace parvela::fortran

@@ -2,7 +2,9 @@
 #include "io/fortran_io.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/large_pages.h"
 #include "core/progress.h"
@@ -64,6 +66,11 @@ class FormattedWrite {
  private:
   void put(std::string_view s) {
     const std::size_t at = lineStart_ + pos_;
+    if (at == buf_.size()) {  // the usual case: at the end of the record
+      buf_.append(s);
+      pos_ += s.size();
+      return;
+    }
     if (at > buf_.size()) buf_.append(at - buf_.size(), ' ');
     const std::size_t overlap = std::min(s.size(), buf_.size() - at);
     buf_.replace(at, overlap, s.substr(0, overlap));
@@ -128,8 +135,16 @@ class FormattedWrite {
   }
 
   void edit(const Node& nd, const FItem& item) {
-    field_.clear();
     const int w = nd.w;
+    // The free format's field of a float, the reports' most common one.
+    if (nd.op == Op::G && w == 15 && nd.d == 7 && nd.e < 0) {
+      char f[16];
+      if (const auto* v = std::get_if<float>(&item); v && fortran::listFloatFixed(*v, f)) {
+        put(std::string_view(f, 15));
+        return;
+      }
+    }
+    field_.clear();
     if (const auto* text = std::get_if<std::string_view>(&item)) {
       if (nd.op == Op::A || nd.op == Op::G) {
         fortran::editA(field_, *text, w);
@@ -220,6 +235,10 @@ void TextUnit::print(std::initializer_list<FItem> items) {
 }
 
 void TextUnit::print(std::span<const FItem> items) {
+  if (fastPaths() && !items.empty() &&
+      std::all_of(items.begin(), items.end(), [](const FItem& i) { return std::holds_alternative<float>(i); })) {
+    return printFloats(items.size(), [&](std::size_t i) { return std::get<float>(items[i]); });
+  }
   reserveFor(26 * items.size() + 64);
   if (!lineOpen_) {
     lineStart_ = buffer_.size();
@@ -251,6 +270,49 @@ void TextUnit::print(std::span<const FItem> items) {
   }
   buffer_.push_back('\n');
   if ((lineStart_ >> 20) != (buffer_.size() >> 20)) pollCancel();
+  lineStart_ = buffer_.size();
+  lineOpen_ = false;
+}
+
+void TextUnit::print(std::span<const float> items) {
+  if (fastPaths() && !items.empty()) return printFloats(items.size(), [&](std::size_t i) { return items[i]; });
+  const std::vector<FItem> all(items.begin(), items.end());
+  print(std::span<const FItem>(all));
+}
+
+template <class Item>
+void TextUnit::printFloats(std::size_t count, Item item) {
+  // The line layout of print() for fields of 15 characters, written into
+  // room made beforehand: each field may take a line end and a blank.
+  constexpr std::size_t kField = 15;
+  const std::size_t start = buffer_.size();
+  reserveFor(count * (kField + 3) + 2);
+  buffer_.resize(start + count * (kField + 3) + 2);
+  char* const base = buffer_.data();
+  char* p = base + start;
+  std::size_t line = lineOpen_ ? lineStart_ : start;
+  if (!lineOpen_) *p++ = ' ';
+  std::size_t fresh = static_cast<std::size_t>(p - base) - line;
+  std::string field;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t len = static_cast<std::size_t>(p - base) - line;
+    if (len > fresh && len + kField > kListLineLength) {
+      *p++ = '\n';
+      line = static_cast<std::size_t>(p - base);
+      *p++ = ' ';
+      fresh = 1;
+    }
+    const float v = item(i);
+    if (!fortran::listFloatFixed(v, p)) {
+      field.clear();
+      fortran::listFloat(field, v);  // always kField characters
+      std::memcpy(p, field.data(), kField);
+    }
+    p += kField;
+  }
+  *p++ = '\n';
+  buffer_.resize(static_cast<std::size_t>(p - base));
+  if ((line >> 20) != (buffer_.size() >> 20)) pollCancel();
   lineStart_ = buffer_.size();
   lineOpen_ = false;
 }

@@ -43,6 +43,8 @@ class TextUnit {
   // that line (without the usual leading blank).
   void print(std::initializer_list<FItem> items = {});
   void print(std::span<const FItem> items);
+  // The same statement for reals alone.
+  void print(std::span<const float> items);
 
   // Everything written so far (an open line is included without its end).
   const std::string& text() const { return buffer_; }
@@ -57,6 +59,8 @@ class TextUnit {
   void reserveFor(std::size_t extra);
 
  private:
+  template <class Item>
+  void printFloats(std::size_t count, Item item);
 
   std::string buffer_;
   bool lineOpen_ = false;      // last write ended with '\'

@@ -1,5 +1,6 @@
 #include "io/report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -27,18 +28,27 @@ void printRows(std::int32_t rows, std::int32_t cols, const float* M, bool spaced
   TextUnit& out = ReportFile();
   const std::size_t r = rows > 0 ? static_cast<std::size_t>(rows) : 0;
   const std::size_t c = cols > 0 ? static_cast<std::size_t>(cols) : 0;
-  std::vector<FItem> row(c);
+  // Rows are gathered from the columns a block at a time, so that each
+  // column is read in runs rather than one value per row.
+  constexpr std::size_t kBlock = 16;
+  std::vector<float> block(kBlock * c);
   // At most 16 characters a value and a line end (and an empty line) per
   // record of five: all the rows' room at once, with what one row's write
   // asks for beyond its own need.
   out.reserveFor(r * (c * 16 + (c / 5 + 1) * 2 + 2) + c * 26 + 64);
-  for (std::size_t i = 0; i < r; ++i) {
-    if (i % 64 == 0)
-      checkpoint(Stage::ReportAssembly, static_cast<std::int64_t>(i), rows,
-                 std::numeric_limits<double>::quiet_NaN(), 1);
-    for (std::size_t j = 0; j < c; ++j) row[j] = M[j * r + i];
-    out.print(row);
-    if (spaced) out.print();
+  for (std::size_t i0 = 0; i0 < r; i0 += kBlock) {
+    const std::size_t h = std::min(kBlock, r - i0);
+    for (std::size_t j = 0; j < c; ++j) {
+      for (std::size_t k = 0; k < h; ++k) block[k * c + j] = M[j * r + i0 + k];
+    }
+    for (std::size_t k = 0; k < h; ++k) {
+      const std::size_t i = i0 + k;
+      if (i % 64 == 0)
+        checkpoint(Stage::ReportAssembly, static_cast<std::int64_t>(i), rows,
+                   std::numeric_limits<double>::quiet_NaN(), 1);
+      out.print(std::span<const float>(block.data() + k * c, c));
+      if (spaced) out.print();
+    }
   }
 }
 
