@@ -249,7 +249,9 @@ TEST(StepReplay, TheLastStepIsWhatTheRunLeftAndTheExactReplayIsExact) {
     }
     if (c.shape == Shape::Interchanges && c.method == 1)
       for (const RecordedStep& st : run.steps)
-        if (st.kind == StepKind::Elimination && st.step < c.n) EXPECT_TRUE(st.interchanged) << "step " << st.step;
+        if (st.kind == StepKind::Elimination && st.step < c.n) {
+          EXPECT_TRUE(st.interchanged) << "step " << st.step;
+        }
     if (c.shape == Shape::Sparse && c.method == 1) {
       ++sparseCases;
       for (const RecordedStep& st : run.steps) skipped += static_cast<int>(st.skippedRows.size());

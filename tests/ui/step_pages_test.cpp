@@ -163,15 +163,24 @@ TEST(StepExport, OneJsonObjectPerStepWithTheFieldsScriptsReadAndTheExactValues) 
       EXPECT_EQ(line.find("\"norm\":") != std::string::npos, r.session.run().start.conditionNumber());
       EXPECT_EQ(line.find("\"pass\":") != std::string::npos, st.kind == StepKind::Power);
       EXPECT_EQ(line.find("\"rhs\":") != std::string::npos, st.rhs > 0);
-      if (st.kind == StepKind::Elimination)
+      if (st.kind == StepKind::Elimination) {
         for (const char* f : {"\"candidates\":[", "\"pivotRow\":", "\"interchanged\":", "\"multipliers\":[",
                               "\"skippedRows\":[", "\"A\":[[", "\"B\":[["})
           EXPECT_NE(line.find(f), std::string::npos) << f;
-      if (st.kind == StepKind::Cholesky) EXPECT_NE(line.find("\"S\":["), std::string::npos);
-      if (st.kind == StepKind::Sweep) EXPECT_NE(line.find("\"x\":["), std::string::npos);
-      if (st.kind == StepKind::Breakdown) EXPECT_NE(line.find("\"reason\":\""), std::string::npos);
+      }
+      if (st.kind == StepKind::Cholesky) {
+        EXPECT_NE(line.find("\"S\":["), std::string::npos);
+      }
+      if (st.kind == StepKind::Sweep) {
+        EXPECT_NE(line.find("\"x\":["), std::string::npos);
+      }
+      if (st.kind == StepKind::Breakdown) {
+        EXPECT_NE(line.find("\"reason\":\""), std::string::npos);
+      }
       // Exact values on every step the replay reached (integer data).
-      if (st.kind != StepKind::Power) EXPECT_NE(line.find("\"exact\":{\"source\":\"stored\""), std::string::npos);
+      if (st.kind != StepKind::Power) {
+        EXPECT_NE(line.find("\"exact\":{\"source\":\"stored\""), std::string::npos);
+      }
     }
     EXPECT_EQ(count, r.session.run().steps.size());
   }
