@@ -77,13 +77,13 @@ TEST(WrittenOnlyAsLeft, AnyChangeSinceTheReadRefusesTheReport) {
        [&] { writeFile(path, kOld); setMtime(path, 2000000000); }},
       {"a byte of the old report changed, the time put back", kOld, kData.size(),
        [&] {
-         struct stat st {};
-         ::stat(path.c_str(), &st);
+         struct stat before {};
+         ::stat(path.c_str(), &before);
          std::string changed = kOld;
          changed.back() = 'X';
          writeFile(path, changed);
-         const timespec times[2] = {st.st_mtim, st.st_mtim};
-         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+         const timespec stamp[2] = {before.st_mtim, before.st_mtim};
+         ::utimensat(AT_FDCWD, path.c_str(), stamp, 0);
        }},
       {"a second window's report", kOld, kData.size(), [&] {
          DataFile other;
