@@ -14,8 +14,8 @@ struct Timing {
   double peer = 0;
 };
 
-// Calls setup() before every timed call; times ours and peer alternately,
-// `reps` times each, and returns the two medians.
+// Calls setup() before every call; runs each side once untimed, then times
+// ours and peer alternately, `reps` times each, and returns the two medians.
 Timing compare(int reps, const std::function<void()>& setup, const std::function<void()>& ours,
                const std::function<void()>& peer);
 

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -181,24 +182,25 @@ void Eliminator::packMultipliers() {
   const std::size_t pw = k1 - k0;
   const std::size_t rows = N - k1;
   const std::size_t blocks = (rows + MR - 1) / MR;
-  Lp.assign(blocks * pw * MR, 0.0f);
-  Fp.assign(blocks * pw * MR, 0);
+  Lp.resize(blocks * pw * MR);
+  Fp.resize(blocks * pw * MR);
   dense.assign(blocks, 1);
   for (std::size_t m = 0; m < pw; ++m) {
-    const float* l = mcol(k0 + m);
-    const Flag* f = fcol(k0 + m);
+    const float* l = mcol(k0 + m) + k1;
+    const Flag* f = fcol(k0 + m) + k1;
     for (std::size_t b = 0; b < blocks; ++b) {
-      float* lp = Lp.data() + b * pw * MR + m * MR;
-      Flag* fp = Fp.data() + b * pw * MR + m * MR;
-      const std::size_t r0 = k1 + b * MR;
-      const std::size_t nr = std::min(MR, N - r0);
-      bool all = true;
-      for (std::size_t r = 0; r < nr; ++r) {
-        lp[r] = l[r0 + r];
-        fp[r] = f[r0 + r];
-        all = all && f[r0 + r];
+      float* lp = Lp.data() + (b * pw + m) * MR;
+      Flag* fp = Fp.data() + (b * pw + m) * MR;
+      const std::size_t r0 = b * MR;
+      const std::size_t nr = std::min(MR, rows - r0);
+      for (std::size_t r = 0; r < nr; ++r) lp[r] = l[r0 + r];
+      for (std::size_t r = 0; r < nr; ++r) fp[r] = f[r0 + r];
+      for (std::size_t r = nr; r < MR; ++r) {
+        lp[r] = 0.0f;
+        fp[r] = 0;
       }
-      if (!all) dense[b] = 0;
+      // A block whose rows all take the step runs the tile without flags.
+      if (std::memchr(fp, 0, nr) != nullptr) dense[b] = 0;
     }
   }
 }
