@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -200,7 +199,9 @@ void Eliminator::packMultipliers() {
         fp[r] = 0;
       }
       // A block whose rows all take the step runs the tile without flags.
-      if (std::memchr(fp, 0, nr) != nullptr) dense[b] = 0;
+      bool all = true;
+      for (std::size_t r = 0; r < nr; ++r) all &= fp[r] != 0;
+      if (!all) dense[b] = 0;
     }
   }
 }

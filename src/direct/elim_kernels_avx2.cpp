@@ -43,7 +43,7 @@ struct V {
 
 #include "direct/elim_kernels.inc"
 
-using Set = PathTable<2, 6, 4, 6, 8, true, 4>;
+using Set = PathTable<2, 6, 4, 6, 16, true, 4>;
 
 }  // namespace
 

@@ -73,8 +73,11 @@ TEST(ElimFast, LargerOrdersAllKinds) {
     }
   }
   // After the first panel 385 rows (three blocks of 128 and one) and 385
-  // columns (a chunk and one).
+  // columns (a chunk and one); 256 and 257 rows (the AVX2 path's row block
+  // and one).
   expectSameAsElim(makeEliminationCase(449, 1, CaseKind::Dense, seed++, kPrag));
+  expectSameAsElim(makeEliminationCase(320, 3, CaseKind::Sparse, seed++, kPrag));
+  expectSameAsElim(makeEliminationCase(321, 1, CaseKind::Dense, seed++, kPrag));
   expectSameAsElim(makeEliminationCase(449, 2, CaseKind::Sparse, seed++, kPrag));
   expectSameAsElim(makeEliminationCase(1000, 1, CaseKind::Dense, seed++, kPrag));
   expectSameAsElim(makeEliminationCase(1000, 2, CaseKind::Sparse, seed++, kPrag));
