@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -176,6 +178,33 @@ void Eliminator::panelStep(std::size_t k) {
   if (cnt > 0) K.columnUpdate(col, k, N, mcol(k0), N, flags.data(), N, col + k0, cnt);
 }
 
+// n multipliers and their flags into a block of the pack; true when every
+// flag is set. MR is the path's row tile, known here so that a whole block
+// is a few vector moves.
+template <std::size_t MR>
+bool packBlock(const float* l, const Flag* f, std::size_t n, float* lp, Flag* fp) {
+  if (n == MR) {
+    std::memcpy(lp, l, MR * sizeof(float));
+    std::memcpy(fp, f, MR);
+  } else {
+    std::memcpy(lp, l, n * sizeof(float));
+    std::memcpy(fp, f, n);
+    std::fill(lp + n, lp + MR, 0.0f);
+    std::fill(fp + n, fp + MR, Flag{0});
+  }
+  // Eight flags a word: a word has a zero byte when (w - 0x01..) & ~w has
+  // a high bit set.
+  std::size_t r = 0;
+  for (; r + 8 <= n; r += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, fp + r, 8);
+    if ((w - 0x0101010101010101u) & ~w & 0x8080808080808080u) return false;
+  }
+  for (; r < n; ++r)
+    if (fp[r] == 0) return false;
+  return true;
+}
+
 void Eliminator::packMultipliers() {
   const std::size_t MR = K.mr;
   const std::size_t pw = k1 - k0;
@@ -184,25 +213,32 @@ void Eliminator::packMultipliers() {
   Lp.resize(blocks * pw * MR);
   Fp.resize(blocks * pw * MR);
   dense.assign(blocks, 1);
-  for (std::size_t m = 0; m < pw; ++m) {
-    const float* l = mcol(k0 + m) + k1;
-    const Flag* f = fcol(k0 + m) + k1;
-    for (std::size_t b = 0; b < blocks; ++b) {
-      float* lp = Lp.data() + (b * pw + m) * MR;
-      Flag* fp = Fp.data() + (b * pw + m) * MR;
-      const std::size_t r0 = b * MR;
-      const std::size_t nr = std::min(MR, rows - r0);
-      for (std::size_t r = 0; r < nr; ++r) lp[r] = l[r0 + r];
-      for (std::size_t r = 0; r < nr; ++r) fp[r] = f[r0 + r];
-      for (std::size_t r = nr; r < MR; ++r) {
-        lp[r] = 0.0f;
-        fp[r] = 0;
+  auto packAll = [&](auto pack) {
+    for (std::size_t m = 0; m < pw; ++m) {
+      const float* l = mcol(k0 + m) + k1;
+      const Flag* f = fcol(k0 + m) + k1;
+      for (std::size_t b = 0; b < blocks; ++b) {
+        const std::size_t r0 = b * MR;
+        const std::size_t at = (b * pw + m) * MR;
+        // A block whose rows all take every step runs the tile without flags.
+        if (!pack(l + r0, f + r0, std::min(MR, rows - r0), Lp.data() + at, Fp.data() + at)) dense[b] = 0;
       }
-      // A block whose rows all take the step runs the tile without flags.
-      bool all = true;
-      for (std::size_t r = 0; r < nr; ++r) all &= fp[r] != 0;
-      if (!all) dense[b] = 0;
     }
+  };
+  switch (MR) {
+    case 4: packAll(packBlock<4>); break;
+    case 16: packAll(packBlock<16>); break;
+    case 32: packAll(packBlock<32>); break;
+    default:
+      packAll([MR](const float* l, const Flag* f, std::size_t n, float* lp, Flag* fp) {
+        bool all = true;
+        for (std::size_t r = 0; r < MR; ++r) {
+          lp[r] = r < n ? l[r] : 0.0f;
+          fp[r] = r < n ? f[r] : Flag{0};
+          all &= r >= n || f[r] != 0;
+        }
+        return all;
+      });
   }
 }
 
