@@ -133,6 +133,8 @@ class Eliminator {
     std::vector<Flag> flags;
     std::vector<float> Lp;
     std::vector<Flag> Fp;
+    std::vector<float> Lt;  // the panel's multipliers of its own rows, by rows
+    std::vector<Flag> Ft;
     std::vector<std::uint8_t> dense;
     std::vector<float> ubuf[2];
     std::vector<float> U;  // the rows of U, kept as each panel finishes them
@@ -149,6 +151,8 @@ class Eliminator {
   std::vector<Flag>& flags = ws.flags;
   std::vector<float>& Lp = ws.Lp;
   std::vector<Flag>& Fp = ws.Fp;
+  std::vector<float>& Lt = ws.Lt;
+  std::vector<Flag>& Ft = ws.Ft;
   std::vector<std::uint8_t>& dense = ws.dense;
   std::vector<float> (&ubuf)[2] = ws.ubuf;
 
@@ -213,6 +217,14 @@ void Eliminator::packMultipliers() {
   Lp.resize(blocks * pw * MR);
   Fp.resize(blocks * pw * MR);
   dense.assign(blocks, 1);
+  // The panel's own multipliers, row by row, for its rows of each chunk.
+  Lt.resize(pw * pw);
+  Ft.resize(pw * pw);
+  for (std::size_t i = 0; i < pw; ++i)
+    for (std::size_t m = 0; m < i; ++m) {
+      Lt[i * pw + m] = mcol(k0 + m)[k0 + i];
+      Ft[i * pw + m] = fcol(k0 + m)[k0 + i];
+    }
   auto packAll = [&](auto pack) {
     for (std::size_t m = 0; m < pw; ++m) {
       const float* l = mcol(k0 + m) + k1;
@@ -264,12 +276,7 @@ void Eliminator::updateChunk(float* C, std::size_t nc, bool interchange, bool in
   const std::size_t ncPad = roundUp(nc, K.nr);
   for (std::size_t m = 0; m < pw; ++m)
     for (std::size_t j = nc; j < ncPad; ++j) U[m * ldU + j] = 0.0f;
-  for (std::size_t m = 0; m < pw; ++m) {
-    const float* l = mcol(k0 + m);
-    const Flag* f = fcol(k0 + m);
-    for (std::size_t i = m + 1; i < pw; ++i)
-      if (f[k0 + i]) K.rowUpdate(U.data() + i * ldU, U.data() + m * ldU, l[k0 + i], nc);
-  }
+  K.panelRows(U.data(), ldU, nc, pw, Lt.data(), Ft.data());
   transposeRows<false>(C + k0, N, nc, pw, U.data(), ldU);
   if (keepRows && interchange && inA) {
     const std::size_t l0 = static_cast<std::size_t>(C - A) / N;

@@ -32,8 +32,11 @@ struct Table {
   void (*multipliers)(const float* src, float* dst, Flag* F, std::size_t r0, std::size_t r1,
                       float pivot) = nullptr;
 
-  // y[j] = y[j] - a * x[j], j < n.
-  void (*rowUpdate)(float* y, const float* x, float a, std::size_t n) = nullptr;
+  // The panel's rows of a chunk (U[i*ldU + j], i < pw, j < nc): row i, for
+  // m < i in turn where Ft[i*pw + m] is set, U[i][j] = U[i][j] - Lt[i*pw +
+  // m] * U[m][j].
+  void (*panelRows)(float* U, std::size_t ldU, std::size_t nc, std::size_t pw, const float* Lt,
+                    const Flag* Ft) = nullptr;
 
   // C (rows x cols, leading dimension ldc) takes away the product of the
   // packed multipliers (row blocks of mr, steps 0..pw-1, with their flags
