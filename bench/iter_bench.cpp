@@ -78,11 +78,10 @@ void iterGroup(int n, int reps) {
 
   // Gauss-Seidel, 100 sweeps, on a diagonally dominant system.
   {
-    // Large pages where the system gives them, as the program's own
+    // Fresh memory in large pages where the system gives them, as the program's own
     // matrices get (a sweep reads a line of every column per block).
     std::vector<float> S;
-    S.reserve(A.size());
-    preferLargePages(S.data(), A.size() * sizeof(float));
+    reserveFresh(S, A.size());
     S = A;
     std::vector<float> b(nn), x0(nn), x1(nn), y(nn);
     for (std::size_t i = 0; i < nn; ++i) S[i * nn + i] = static_cast<float>(n);

@@ -76,8 +76,7 @@ bool allocateZeroed(std::vector<float>& v, std::int64_t count) {
   if (count < 0 || count > kMaxElements) return false;
   try {
     std::vector<float> fresh;
-    fresh.reserve(static_cast<std::size_t>(count));
-    preferLargePages(fresh.data(), fresh.capacity() * sizeof(float));
+    reserveFresh(fresh, static_cast<std::size_t>(count));
     fresh.resize(static_cast<std::size_t>(count), 0.0f);
     fresh.swap(v);
   } catch (const std::bad_alloc&) {
