@@ -76,7 +76,8 @@ bool allocateZeroed(std::vector<float>& v, std::int64_t count) {
   if (count < 0 || count > kMaxElements) return false;
   try {
     std::vector<float> fresh;
-    reserveFresh(fresh, static_cast<std::size_t>(count));
+    fresh.reserve(static_cast<std::size_t>(count));
+    preferLargePages(fresh.data(), fresh.capacity() * sizeof(float));
     fresh.resize(static_cast<std::size_t>(count), 0.0f);
     fresh.swap(v);
   } catch (const std::bad_alloc&) {
