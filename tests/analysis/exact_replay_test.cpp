@@ -248,13 +248,13 @@ TEST(StepReplay, TheLastStepIsWhatTheRunLeftAndTheExactReplayIsExact) {
       EXPECT_EQ(*factor->determinant, *result.outcome.determinant);
     }
     if (c.shape == Shape::Interchanges && c.method == 1)
-      for (const RecordedStep& st : run.steps)
-        if (st.kind == StepKind::Elimination && st.step < c.n) {
-          EXPECT_TRUE(st.interchanged) << "step " << st.step;
+      for (const RecordedStep& recorded : run.steps)
+        if (recorded.kind == StepKind::Elimination && recorded.step < c.n) {
+          EXPECT_TRUE(recorded.interchanged) << "step " << recorded.step;
         }
     if (c.shape == Shape::Sparse && c.method == 1) {
       ++sparseCases;
-      for (const RecordedStep& st : run.steps) skipped += static_cast<int>(st.skippedRows.size());
+      for (const RecordedStep& recorded : run.steps) skipped += static_cast<int>(recorded.skippedRows.size());
     }
 
     // The exact replay on the integer data.

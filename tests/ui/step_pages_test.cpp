@@ -149,7 +149,7 @@ TEST(StepExport, OneJsonObjectPerStepWithTheFieldsScriptsReadAndTheExactValues) 
     std::size_t count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
       ASSERT_LT(count, r.session.run().steps.size());
-      const RecordedStep& st = r.session.run().steps[count];
+      const RecordedStep& recorded = r.session.run().steps[count];
       SCOPED_TRACE(line.substr(0, 160));
       EXPECT_EQ(line.front(), '{');
       EXPECT_EQ(line.back(), '}');
@@ -159,26 +159,26 @@ TEST(StepExport, OneJsonObjectPerStepWithTheFieldsScriptsReadAndTheExactValues) 
                 0u);
       const std::size_t k = line.find("\"kind\":\"") + 8;
       kinds.insert(line.substr(k, line.find('"', k) - k));
-      EXPECT_NE(line.find("\"step\":" + std::to_string(st.step) + ","), std::string::npos);
+      EXPECT_NE(line.find("\"step\":" + std::to_string(recorded.step) + ","), std::string::npos);
       EXPECT_EQ(line.find("\"norm\":") != std::string::npos, r.session.run().start.conditionNumber());
-      EXPECT_EQ(line.find("\"pass\":") != std::string::npos, st.kind == StepKind::Power);
-      EXPECT_EQ(line.find("\"rhs\":") != std::string::npos, st.rhs > 0);
-      if (st.kind == StepKind::Elimination) {
+      EXPECT_EQ(line.find("\"pass\":") != std::string::npos, recorded.kind == StepKind::Power);
+      EXPECT_EQ(line.find("\"rhs\":") != std::string::npos, recorded.rhs > 0);
+      if (recorded.kind == StepKind::Elimination) {
         for (const char* f : {"\"candidates\":[", "\"pivotRow\":", "\"interchanged\":", "\"multipliers\":[",
                               "\"skippedRows\":[", "\"A\":[[", "\"B\":[["})
           EXPECT_NE(line.find(f), std::string::npos) << f;
       }
-      if (st.kind == StepKind::Cholesky) {
+      if (recorded.kind == StepKind::Cholesky) {
         EXPECT_NE(line.find("\"S\":["), std::string::npos);
       }
-      if (st.kind == StepKind::Sweep) {
+      if (recorded.kind == StepKind::Sweep) {
         EXPECT_NE(line.find("\"x\":["), std::string::npos);
       }
-      if (st.kind == StepKind::Breakdown) {
+      if (recorded.kind == StepKind::Breakdown) {
         EXPECT_NE(line.find("\"reason\":\""), std::string::npos);
       }
       // Exact values on every step the replay reached (integer data).
-      if (st.kind != StepKind::Power) {
+      if (recorded.kind != StepKind::Power) {
         EXPECT_NE(line.find("\"exact\":{\"source\":\"stored\""), std::string::npos);
       }
     }
