@@ -182,11 +182,13 @@ void Eliminator::panelStep(std::size_t k) {
   if (cnt > 0) K.columnUpdate(col, k, N, mcol(k0), N, flags.data(), N, col + k0, cnt);
 }
 
-// n multipliers and their flags into a block of the pack; true when every
-// flag is set. MR is the path's row tile, known here so that a whole block
-// is a few vector moves.
-template <std::size_t MR>
-bool packBlock(const float* l, const Flag* f, std::size_t n, float* lp, Flag* fp) {
+// n multipliers and their flags into a block of the pack of mr rows; true
+// when every flag is set. Fixed is the path's row tile where it is one of
+// the known ones (0: mr as given), so that a whole block is a few vector
+// moves.
+template <std::size_t Fixed>
+bool packBlock(const float* l, const Flag* f, std::size_t n, std::size_t mr, float* lp, Flag* fp) {
+  const std::size_t MR = Fixed ? Fixed : mr;
   if (n == MR) {
     std::memcpy(lp, l, MR * sizeof(float));
     std::memcpy(fp, f, MR);
@@ -233,7 +235,7 @@ void Eliminator::packMultipliers() {
         const std::size_t r0 = b * MR;
         const std::size_t at = (b * pw + m) * MR;
         // A block whose rows all take every step runs the tile without flags.
-        if (!pack(l + r0, f + r0, std::min(MR, rows - r0), Lp.data() + at, Fp.data() + at)) dense[b] = 0;
+        if (!pack(l + r0, f + r0, std::min(MR, rows - r0), MR, Lp.data() + at, Fp.data() + at)) dense[b] = 0;
       }
     }
   };
@@ -241,16 +243,7 @@ void Eliminator::packMultipliers() {
     case 4: packAll(packBlock<4>); break;
     case 16: packAll(packBlock<16>); break;
     case 32: packAll(packBlock<32>); break;
-    default:
-      packAll([MR](const float* l, const Flag* f, std::size_t n, float* lp, Flag* fp) {
-        bool all = true;
-        for (std::size_t r = 0; r < MR; ++r) {
-          lp[r] = r < n ? l[r] : 0.0f;
-          fp[r] = r < n ? f[r] : Flag{0};
-          all &= r >= n || f[r] != 0;
-        }
-        return all;
-      });
+    default: packAll(packBlock<0>);
   }
 }
 
